@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+struct sqlite3;
+
+// One column of a stored table, with the type the program knows it by.
+enum class FieldType {
+    Counter,  // key numbered by the engine, read-only
+    Integer,  // 32-bit, may be empty
+    Text,     // text(n): at most `size` characters, may be empty
+    Memo,     // text of any length
+    DateTime, // double of days since 30.12.1899
+    Currency, // exact, four decimals
+    YesNo,    // never empty, false in new rows
+    Float,    // a computed value (SUM(...)), not a stored column
+    Calculated // a calculated field of a dataset, computed from its row
+};
+
+struct ColumnInfo {
+    QString name;
+    FieldType type = FieldType::Text;
+    int size = 0; // for Text
+};
+
+struct TableInfo {
+    QString name;
+    QVector<ColumnInfo> columns;
+    int keyColumn = -1; // the counter column
+    int columnIndex(const QString& name) const; // case-insensitive, -1 when missing
+};
+
+// The connection to the database file, in place of the Jet engine. It accepts the connection
+// text "Provider=...;Data Source=<folder>ORBTData.mdb;Persist Security Info=False" and opens the
+// file named by Data Source with SQLite. It registers what the program's SQL relies on (now(),
+// German case-insensitive text order) and knows each column's type from the schema.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setConnectionString(const QString& text);
+    QString connectionString() const { return m_connectionString; }
+    QString databaseFile() const;
+
+    // Throws DataError with a German text when the file is missing or cannot be opened.
+    void open();
+    void close();
+    bool connected() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+
+    // Runs statements without a result ("delete from PRZeiten where PRID=7") in one write
+    // transaction. Throws DataError.
+    void execute(const QString& sql);
+
+    // The stored table's columns; nullptr for an unknown table. Case-insensitive.
+    const TableInfo* table(const QString& name) const;
+
+    // Write transactions take the write lock at their start (BEGIN IMMEDIATE), so a write never
+    // fails halfway on a busy database; a busy database is waited for a few seconds and then
+    // reported with a clear German text.
+    void beginWrite();
+    void commit();
+    void rollback();
+
+    // Throws DataError for the last engine error, with the statement's context.
+    [[noreturn]] void throwError(const QString& context) const;
+
+private:
+    void loadSchema();
+
+    QString m_connectionString;
+    sqlite3* m_db = nullptr;
+    QHash<QString, TableInfo> m_tables; // by lower-case name
+};

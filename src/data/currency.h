@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// Exact fixed-point money value with four places after the point (19 significant digits),
+// held as an integer count of ten-thousandths: 0,1 + 0,2 is exactly 0,3.
+class Currency {
+public:
+    static constexpr qint64 Scale = 10000;
+
+    Currency() = default;
+    static Currency fromScaled(qint64 scaled) { return Currency(scaled); }
+    // Reads German notation ("1234,5", "-0,25", "1.234,50" with grouping points) and also a
+    // plain point as the decimal separator when no comma is present ("12.5"). More than four
+    // decimal places, letters or an overflow give std::nullopt.
+    static std::optional<Currency> fromText(const QString& text);
+    static Currency fromDouble(double value); // rounded to four places
+
+    qint64 scaled() const { return m_scaled; }
+    double toDouble() const { return double(m_scaled) / Scale; }
+    // Plain German number, no currency sign, no grouping, no trailing zeros: "1234,5", "0", "-3".
+    QString toText() const;
+
+    friend Currency operator+(Currency a, Currency b) { return Currency(a.m_scaled + b.m_scaled); }
+    friend Currency operator-(Currency a, Currency b) { return Currency(a.m_scaled - b.m_scaled); }
+    friend bool operator==(Currency a, Currency b) = default;
+
+private:
+    explicit Currency(qint64 scaled) : m_scaled(scaled) {}
+    qint64 m_scaled = 0;
+};

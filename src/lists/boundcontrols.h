@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+class DataSource;
+
+// Controls bound by field name to a data source. They show the field of the current row and
+// follow every record change of the source (DataSource::dataChanged, and fieldChanged for their
+// own field). Editing controls write their text into the edit buffer when the dataset posts
+// (DataSource::updateRecord); a text that is no value of the field makes the post fail with the
+// engine's error and leaves the control as it is.
+class FieldBinding {
+public:
+    void bind(DataSource* source, const QString& field);
+    DataSource* source() const { return m_source; }
+    QString fieldName() const { return m_field; }
+
+protected:
+    virtual ~FieldBinding() = default;
+    // Called whenever the control should show the field's current value.
+    virtual void load() = 0;
+    // Called before a post; editing controls write into the field here.
+    virtual void store() {}
+    // The bound field of the current row as text (as Field::asString), empty without a row.
+    QString fieldText() const;
+    QString fieldDisplayText() const;
+    void writeFieldText(const QString& text);
+    bool hasRow() const;
+    bool editing() const; // edit or insert state
+
+    QObject* m_context = nullptr; // the control, for the connections' lifetime
+
+private:
+    DataSource* m_source = nullptr;
+    QString m_field;
+};
+
+// A read-only label showing the field's display text.
+class BoundLabel : public QLabel, public FieldBinding {
+    Q_OBJECT
+public:
+    explicit BoundLabel(QWidget* parent = nullptr);
+
+protected:
+    void load() override;
+};
+
+// A memo. Read-only memos show the field; editing memos also write it on post. The tab width
+// is given in characters.
+class BoundMemo : public QPlainTextEdit, public FieldBinding {
+    Q_OBJECT
+public:
+    explicit BoundMemo(QWidget* parent = nullptr);
+    void setTabWidthChars(int chars);
+    int tabWidthChars() const { return m_tabChars; }
+
+protected:
+    void load() override;
+    void store() override;
+
+private:
+    int m_tabChars = 4;
+};
+
+// A one-line text field.
+class BoundLineEdit : public QLineEdit, public FieldBinding {
+    Q_OBJECT
+public:
+    explicit BoundLineEdit(QWidget* parent = nullptr);
+
+protected:
+    void load() override;
+    void store() override;
+};
+
+// An editable drop-down whose text is the field's value (the base of the lookup field).
+class BoundComboBox : public QComboBox, public FieldBinding {
+    Q_OBJECT
+public:
+    explicit BoundComboBox(QWidget* parent = nullptr);
+
+protected:
+    void load() override;
+    void store() override;
+};
+
+// A number spinner bound to an integer field.
+class BoundSpinBox : public QSpinBox, public FieldBinding {
+    Q_OBJECT
+public:
+    explicit BoundSpinBox(QWidget* parent = nullptr);
+
+protected:
+    void load() override;
+    void store() override;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// File choosers of the program (the open-file dialog and, later, folder and multi-file
+// choosers). In scripted mode (tests) nothing is shown: each call takes the next scripted
+// result, an empty text meaning the user cancelled, and records what it was asked.
+class FileDialogs {
+public:
+    struct Request {
+        QString title;
+        QString filter;        // "Orbenta Datenbank|ORBTData.mdb" style: caption|patterns
+        QString initialFolder;
+    };
+
+    static FileDialogs& instance();
+
+    // Returns the picked file's full path, or an empty text when cancelled.
+    QString openFile(QWidget* parent, const QString& title, const QString& filter,
+                     const QString& initialFolder);
+
+    void setScripted(bool scripted);
+    bool scripted() const { return m_scripted; }
+    void scriptResults(const QStringList& results);
+    const QList<Request>& requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+
+private:
+    FileDialogs() = default;
+
+    bool m_scripted = false;
+    QStringList m_results;
+    QList<Request> m_requests;
+};
