@@ -17,16 +17,16 @@ build: setup $(BUILD_DIR)/build.ninja
 
 $(DEMO_DIR)/ORBTData.mdb: | build
 	mkdir -p $(DEMO_DIR)
-	$(BUILD_DIR)/tools/createdb/orbenta-createdb --demo $(DEMO_DIR)
+	$(BUILD_DIR)/bin/orbenta-createdb --demo $(DEMO_DIR)
 
 run: build $(DEMO_DIR)/ORBTData.mdb
-	cd $(DEMO_DIR) && ../$(BUILD_DIR)/src/app/orbenta
+	cd $(DEMO_DIR) && ../$(BUILD_DIR)/bin/orbenta
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	$(BUILD_DIR)/bench/orbenta-bench
+	$(BUILD_DIR)/bin/orbenta-bench
 
 clean:
 	rm -rf $(BUILD_DIR)
