@@ -1,32 +1,34 @@
 BUILD_DIR ?= build
 DEMO_DIR  := demo
 JOBS      ?= $(shell nproc)
+BIN       := $(abspath $(BUILD_DIR))/bin
 
 .PHONY: all setup build run test bench clean
 
 all: build
 
 setup:
-	@./scripts/setup.sh
+	@bash scripts/setup.sh
 
-$(BUILD_DIR)/build.ninja:
+# Configuring needs the packages: it waits for the set-up also under make -j.
+$(BUILD_DIR)/build.ninja: | setup
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: setup $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 $(DEMO_DIR)/ORBTData.mdb: | build
-	mkdir -p $(DEMO_DIR)
-	$(BUILD_DIR)/bin/orbenta-createdb --demo $(DEMO_DIR)
+	$(BIN)/orbenta-createdb --demo $(DEMO_DIR)
 
+# An empty DBPath finds the database in the current folder.
 run: build $(DEMO_DIR)/ORBTData.mdb
-	cd $(DEMO_DIR) && ../$(BUILD_DIR)/bin/orbenta
+	cd $(DEMO_DIR) && $(BIN)/orbenta
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	$(BUILD_DIR)/bin/orbenta-bench
+	$(BIN)/orbenta-bench
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,0 +1,481 @@
+#include "connection.h"
+
+#include "datetimevalue.h"
+
+#include <QChar>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+#include <sys/vfs.h>
+
+// Durability and sharing.
+//
+// Every committed change must survive a crash and a power cut, so synchronous=FULL always:
+// the journal is synced before the commit returns.
+//
+// On a local disk the journal is a write-ahead log (WAL): readers and the one writer do not
+// block each other, and a second running copy of the program can keep reading while the first
+// writes. WAL keeps its index in shared memory beside the file, which a network file system
+// (NFS, SMB/CIFS, FUSE mounts such as sshfs and the desktop's SMB shares) cannot share between
+// machines; there the classic rollback journal (journal_mode=DELETE) is used, which relies only
+// on file locks.
+//
+// A lock held by another program is waited for (busy_timeout, 5 s) and then reported in plain
+// German. Writes start with BEGIN IMMEDIATE, which takes the write lock before anything is
+// changed: a busy database makes a write fail at its start, never halfway.
+//
+// The database does not enforce the references between the tables (foreign_keys stays off):
+// deleting a task keeps its time entries.
+
+namespace {
+
+const char* const BusyText = "Die Datenbank wird gerade von einem anderen Programm bearbeitet. "
+                             "Bitte versuchen Sie es später noch einmal.";
+
+bool onNetworkFileSystem(const QString& folder) {
+    struct statfs info;
+    if (statfs(QFile::encodeName(folder).constData(), &info) != 0)
+        return false;
+    switch (static_cast<quint32>(info.f_type)) {
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x65735546: // FUSE (sshfs, the desktop's network mounts)
+    case 0x73757245: // Coda
+    case 0x5346414F: // AFS
+    case 0x6B414653: // kAFS
+    case 0x564C:     // NCP
+    case 0x01021997: // 9P
+    case 0x00C36400: // Ceph
+    case 0x01161970: // GFS2
+    case 0x7461636F: // OCFS2
+    case 0x0BD00BD0: // Lustre
+    case 0x47504653: // GPFS
+    case 0x20030528: // OrangeFS
+        return true;
+    default:
+        return false;
+    }
+}
+
+// --- German order ------------------------------------------------------------------------
+//
+// Texts compare as the German users of the old engine knew it: case is ignored, umlauts and
+// other accented letters sort with their base letter (Ä with A, ö with o), ß counts as ss.
+// Only when the base letters are all equal does the first differing accent decide, so Muller
+// sorts before Müller while MÜLLER and müller are equal.
+
+struct Weight {
+    char32_t base = 0;
+    char32_t second = 0; // the second letter of an expansion (ß: s, s)
+    quint16 accent = 0;
+};
+
+class GermanTable {
+public:
+    static constexpr char32_t Size = 0x250; // Latin-1 and the Latin extensions
+
+    GermanTable() {
+        for (char32_t c = 0; c < Size; ++c)
+            m_weights[c] = make(c);
+    }
+
+    Weight of(char32_t c) const {
+        if (c < Size)
+            return m_weights[c];
+        if (c == 0x1E9E) // capital ß
+            return {U's', U's', 0};
+        return {QChar::toCaseFolded(c), 0, 0};
+    }
+
+private:
+    static Weight make(char32_t c) {
+        switch (c) {
+        case 0xDF:
+            return {U's', U's', 0};
+        case 0xC6:
+        case 0xE6:
+            return {U'a', U'e', 0};
+        case 0x152:
+        case 0x153:
+            return {U'o', U'e', 0};
+        case 0xD8:
+        case 0xF8:
+            return {U'o', 0, 0x338};
+        case 0x110:
+        case 0x111:
+            return {U'd', 0, 0x335};
+        case 0x141:
+        case 0x142:
+            return {U'l', 0, 0x337};
+        default:
+            break;
+        }
+        char32_t base = c;
+        quint16 accent = 0;
+        while (QChar::decompositionTag(base) == QChar::Canonical) {
+            const QList<uint> parts = QChar::decomposition(base).toUcs4();
+            if (parts.isEmpty())
+                break;
+            if (!accent && parts.size() > 1)
+                accent = quint16(parts.at(1));
+            base = parts.at(0);
+        }
+        return {QChar::toCaseFolded(base), 0, accent};
+    }
+
+    Weight m_weights[Size];
+};
+
+const GermanTable& germanTable() {
+    static const GermanTable table;
+    return table;
+}
+
+bool isCombiningMark(char32_t c) {
+    return c >= 0x300 && c <= 0x36F;
+}
+
+class GermanReader {
+public:
+    GermanReader(const void* text, int length)
+        : m_p(static_cast<const unsigned char*>(text)), m_end(m_p + (length > 0 ? length : 0)) {}
+
+    bool next(char32_t& weight, quint16& accent) {
+        if (m_pending) {
+            weight = m_pending;
+            accent = 0;
+            m_pending = 0;
+            return true;
+        }
+        if (m_p >= m_end)
+            return false;
+        const unsigned char b = *m_p;
+        if (b < 0x80 && (m_p + 1 >= m_end || m_p[1] < 0xCC || m_p[1] > 0xCD)) {
+            ++m_p;
+            weight = (b >= 'A' && b <= 'Z') ? char32_t(b + 32) : char32_t(b);
+            accent = 0;
+            return true;
+        }
+        const Weight w = germanTable().of(decode());
+        weight = w.base;
+        accent = w.accent;
+        m_pending = w.second;
+        // A letter written with a separate combining accent counts like the composed one.
+        while (m_p < m_end) {
+            const unsigned char* at = m_p;
+            const char32_t mark = decode();
+            if (!isCombiningMark(mark)) {
+                m_p = at;
+                break;
+            }
+            if (!accent)
+                accent = quint16(mark);
+        }
+        return true;
+    }
+
+private:
+    char32_t decode() {
+        const unsigned char b = *m_p++;
+        int extra = 0;
+        char32_t c = b;
+        if (b >= 0xF0 && b < 0xF8) {
+            extra = 3;
+            c = b & 0x07;
+        } else if (b >= 0xE0) {
+            extra = 2;
+            c = b & 0x0F;
+        } else if (b >= 0xC0) {
+            extra = 1;
+            c = b & 0x1F;
+        } else {
+            return b;
+        }
+        if (m_end - m_p < extra)
+            return b;
+        for (int i = 0; i < extra; ++i) {
+            if ((m_p[i] & 0xC0) != 0x80)
+                return b;
+        }
+        for (int i = 0; i < extra; ++i)
+            c = (c << 6) | (*m_p++ & 0x3F);
+        return c;
+    }
+
+    const unsigned char* m_p;
+    const unsigned char* m_end;
+    char32_t m_pending = 0;
+};
+
+int germanCollation(void*, int aLength, const void* a, int bLength, const void* b) {
+    return Connection::compareGerman(static_cast<const char*>(a), aLength,
+                                     static_cast<const char*>(b), bLength);
+}
+
+void nowFunction(sqlite3_context* context, int, sqlite3_value**) {
+    sqlite3_result_double(context, DateTimeValue::now());
+}
+
+} // namespace
+
+int TableInfo::columnIndex(const QString& name) const {
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int Connection::compareGerman(const char* a, int aLength, const char* b, int bLength) {
+    GermanReader left(a, aLength);
+    GermanReader right(b, bLength);
+    int accentOrder = 0;
+    for (;;) {
+        char32_t l = 0, r = 0;
+        quint16 la = 0, ra = 0;
+        const bool hasLeft = left.next(l, la);
+        const bool hasRight = right.next(r, ra);
+        if (!hasLeft || !hasRight)
+            return hasLeft ? 1 : hasRight ? -1 : accentOrder;
+        if (l != r)
+            return l < r ? -1 : 1;
+        if (!accentOrder && la != ra)
+            accentOrder = la < ra ? -1 : 1;
+    }
+}
+
+void Connection::registerExtensions(sqlite3* db) {
+    sqlite3_create_collation_v2(db, "GERMAN", SQLITE_UTF8, nullptr, germanCollation, nullptr);
+    // Deterministic within one statement: a query sees one "now", as the old engine did, and
+    // a condition like awv<=now() can use the index.
+    sqlite3_create_function_v2(db, "now", 0, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               nowFunction, nullptr, nullptr, nullptr);
+}
+
+Connection::Connection() = default;
+
+Connection::~Connection() {
+    close();
+}
+
+void Connection::setConnectionString(const QString& text) {
+    m_connectionString = text;
+}
+
+QString Connection::databaseFile() const {
+    static const QRegularExpression key(QStringLiteral(R"((?:^|;)\s*Data Source\s*=)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    // A folder may contain ';' and '=': the value ends only where a key of such texts begins.
+    static const QRegularExpression nextKey(
+        QStringLiteral(R"(;\s*(?:Provider|Persist Security Info|User ID|Password|Mode|)"
+                       R"(Extended Properties|Jet OLEDB:[^=;]*)\s*=)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch found = key.match(m_connectionString);
+    if (!found.hasMatch())
+        return {};
+    const int start = found.capturedEnd();
+    const QRegularExpressionMatch next = nextKey.match(m_connectionString, start);
+    const int end = next.hasMatch() ? next.capturedStart() : m_connectionString.size();
+    QString value = m_connectionString.mid(start, end - start).trimmed();
+    if (value.endsWith(QLatin1Char(';')))
+        value.chop(1);
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+        value = value.mid(1, value.size() - 2);
+    return value;
+}
+
+void Connection::open() {
+    if (m_db)
+        return;
+    const QString file = databaseFile();
+    if (file.isEmpty())
+        throw DataError(QStringLiteral("In der Verbindung ist keine Datenbankdatei angegeben."));
+    const QFileInfo info(file);
+    if (!info.exists())
+        throw DataError(QStringLiteral("Die Datenbank »%1« wurde nicht gefunden.").arg(file));
+    if (!info.isFile())
+        throw DataError(QStringLiteral("»%1« ist keine Datenbankdatei.").arg(file));
+
+    sqlite3* db = nullptr;
+    // Never SQLITE_OPEN_CREATE: a wrong path must not leave an empty database behind.
+    const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close(db);
+        throw DataError(
+            QStringLiteral("Die Datenbank »%1« kann nicht geöffnet werden: %2").arg(file, reason));
+    }
+    m_db = db;
+    try {
+        registerExtensions(db);
+        sqlite3_busy_timeout(db, m_busyTimeout);
+        const QString context =
+            QStringLiteral("Die Datenbank »%1« kann nicht geöffnet werden").arg(file);
+        run("PRAGMA foreign_keys=OFF", context);
+        const bool network = onNetworkFileSystem(info.absolutePath());
+        run(network ? "PRAGMA journal_mode=DELETE" : "PRAGMA journal_mode=WAL", context);
+        run("PRAGMA synchronous=FULL", context);
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            m_journalMode =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        sqlite3_finalize(statement);
+        loadSchema();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void Connection::close() {
+    if (!m_db)
+        return;
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_tables.clear();
+    m_writeDepth = 0;
+    m_journalMode.clear();
+}
+
+void Connection::setBusyTimeout(int milliseconds) {
+    m_busyTimeout = milliseconds;
+    if (m_db)
+        sqlite3_busy_timeout(m_db, milliseconds);
+}
+
+void Connection::run(const char* sql, const QString& context) {
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throwError(context);
+}
+
+void Connection::loadSchema() {
+    m_tables.clear();
+    const QString context = QStringLiteral("Der Aufbau der Datenbank kann nicht gelesen werden");
+    sqlite3_stmt* tables = nullptr;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT name FROM sqlite_master WHERE type='table' "
+                           "AND name NOT LIKE 'sqlite!_%' ESCAPE '!'",
+                           -1, &tables, nullptr) != SQLITE_OK)
+        throwError(context);
+    sqlite3_stmt* columns = nullptr;
+    if (sqlite3_prepare_v2(m_db, "SELECT name, type, pk FROM pragma_table_info(?)", -1, &columns,
+                           nullptr) != SQLITE_OK) {
+        sqlite3_finalize(tables);
+        throwError(context);
+    }
+    int rc;
+    while ((rc = sqlite3_step(tables)) == SQLITE_ROW) {
+        TableInfo table;
+        table.name =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(tables, 0)));
+        sqlite3_bind_text(columns, 1, reinterpret_cast<const char*>(sqlite3_column_text(tables, 0)),
+                          -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(columns) == SQLITE_ROW) {
+            ColumnInfo column;
+            column.name =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 0)));
+            const QString type =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 1)))
+                    .trimmed()
+                    .toUpper();
+            const bool key = sqlite3_column_int(columns, 2) == 1;
+            static const QRegularExpression sized(
+                QStringLiteral(R"(^(?:TEXT|VARCHAR|CHAR)\s*\(\s*(\d+)\s*\)$)"));
+            const QRegularExpressionMatch textSize = sized.match(type);
+            if (key && type == QLatin1String("INTEGER")) {
+                column.type = FieldType::Counter;
+                table.keyColumn = table.columns.size();
+            } else if (textSize.hasMatch()) {
+                column.type = FieldType::Text;
+                column.size = textSize.captured(1).toInt();
+            } else if (type == QLatin1String("DATETIME") || type == QLatin1String("DATE")) {
+                column.type = FieldType::DateTime;
+            } else if (type == QLatin1String("CURRENCY")) {
+                column.type = FieldType::Currency;
+            } else if (type == QLatin1String("YESNO")) {
+                column.type = FieldType::YesNo;
+            } else if (type.contains(QLatin1String("INT"))) {
+                column.type = FieldType::Integer;
+            } else if (type.contains(QLatin1String("REAL")) ||
+                       type.contains(QLatin1String("FLOA")) ||
+                       type.contains(QLatin1String("DOUB"))) {
+                column.type = FieldType::Float;
+            } else {
+                column.type = FieldType::Memo;
+            }
+            table.columns.append(column);
+        }
+        sqlite3_reset(columns);
+        m_tables.insert(table.name.toLower(), table);
+    }
+    sqlite3_finalize(columns);
+    sqlite3_finalize(tables);
+    if (rc != SQLITE_DONE)
+        throwError(context);
+}
+
+const TableInfo* Connection::table(const QString& name) const {
+    const auto found = m_tables.constFind(name.toLower());
+    return found == m_tables.constEnd() ? nullptr : &found.value();
+}
+
+void Connection::execute(const QString& sql) {
+    if (!m_db)
+        throw DataError(QStringLiteral("Die Verbindung zur Datenbank ist nicht geöffnet."));
+    beginWrite();
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const DataError failure = error(QStringLiteral("Fehler in der Anweisung"));
+        rollback();
+        throw failure;
+    }
+    commit();
+}
+
+void Connection::beginWrite() {
+    if (!m_db)
+        throw DataError(QStringLiteral("Die Verbindung zur Datenbank ist nicht geöffnet."));
+    if (m_writeDepth == 0)
+        run("BEGIN IMMEDIATE", QStringLiteral("Die Datenbank kann nicht beschrieben werden"));
+    ++m_writeDepth;
+}
+
+void Connection::commit() {
+    if (m_writeDepth == 0 || --m_writeDepth > 0)
+        return;
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const DataError failure =
+            error(QStringLiteral("Die Änderung kann nicht gespeichert werden"));
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw failure;
+    }
+}
+
+void Connection::rollback() {
+    // Rolls back the whole write, also when called inside a nested one: the error that causes
+    // it travels outwards anyway.
+    if (m_writeDepth == 0)
+        return;
+    m_writeDepth = 0;
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+DataError Connection::error(const QString& context) const {
+    if (!m_db)
+        return DataError(context);
+    const int code = sqlite3_errcode(m_db) & 0xFF;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        return DataError(QString::fromUtf8(BusyText));
+    return DataError(context + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
+
+void Connection::throwError(const QString& context) const {
+    throw error(context);
+}

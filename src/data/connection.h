@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dataerror.h"
+
 #include <QHash>
 #include <QString>
 #include <QVector>
@@ -8,14 +10,14 @@ struct sqlite3;
 
 // One column of a stored table, with the type the program knows it by.
 enum class FieldType {
-    Counter,  // key numbered by the engine, read-only
-    Integer,  // 32-bit, may be empty
-    Text,     // text(n): at most `size` characters, may be empty
-    Memo,     // text of any length
-    DateTime, // double of days since 30.12.1899
-    Currency, // exact, four decimals
-    YesNo,    // never empty, false in new rows
-    Float,    // a computed value (SUM(...)), not a stored column
+    Counter,   // key numbered by the engine, read-only
+    Integer,   // 32-bit, may be empty
+    Text,      // text(n): at most `size` characters, may be empty
+    Memo,      // text of any length
+    DateTime,  // double of days since 30.12.1899
+    Currency,  // exact, four decimals
+    YesNo,     // never empty, false in new rows
+    Float,     // a computed value (SUM(...)), not a stored column
     Calculated // a calculated field of a dataset, computed from its row
 };
 
@@ -28,7 +30,7 @@ struct ColumnInfo {
 struct TableInfo {
     QString name;
     QVector<ColumnInfo> columns;
-    int keyColumn = -1; // the counter column
+    int keyColumn = -1;                         // the counter column
     int columnIndex(const QString& name) const; // case-insensitive, -1 when missing
 };
 
@@ -69,11 +71,29 @@ public:
 
     // Throws DataError for the last engine error, with the statement's context.
     [[noreturn]] void throwError(const QString& context) const;
+    // The same error as a value, so that a rollback can run before it is thrown.
+    DataError error(const QString& context) const;
+
+    // How long a write waits for another program's lock (5 s unless set; tests shorten it).
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return m_busyTimeout; }
+    // The journal mode chosen at open: "wal" on a local disk, "delete" on a network share.
+    QString journalMode() const { return m_journalMode; }
+
+    // Registers the GERMAN collation and now() on any handle, so that tools writing the file
+    // with SQLite alone can compare and sort texts as the program does.
+    static void registerExtensions(sqlite3* db);
+    // German case-insensitive order of two UTF-8 texts (<0, 0, >0), as the GERMAN collation.
+    static int compareGerman(const char* a, int aLength, const char* b, int bLength);
 
 private:
     void loadSchema();
+    void run(const char* sql, const QString& context);
 
     QString m_connectionString;
     sqlite3* m_db = nullptr;
     QHash<QString, TableInfo> m_tables; // by lower-case name
+    int m_busyTimeout = 5000;
+    int m_writeDepth = 0;
+    QString m_journalMode;
 };

@@ -13,10 +13,13 @@ public:
     Currency() = default;
     static Currency fromScaled(qint64 scaled) { return Currency(scaled); }
     // Reads German notation ("1234,5", "-0,25", "1.234,50" with grouping points) and also a
-    // plain point as the decimal separator when no comma is present ("12.5"). More than four
-    // decimal places, letters or an overflow give std::nullopt.
+    // plain point as the decimal separator when no comma is present ("12.5"). Decimal places
+    // beyond the fourth other than zeros (nothing is rounded away), misplaced grouping points,
+    // letters, blanks inside, empty text or an overflow give std::nullopt.
     static std::optional<Currency> fromText(const QString& text);
-    static Currency fromDouble(double value); // rounded to four places
+    // Rounded half away from zero to four places, from the value's shortest decimal form
+    // (1.00005 gives 1,0001); values beyond the range saturate, NaN gives 0.
+    static Currency fromDouble(double value);
 
     qint64 scaled() const { return m_scaled; }
     double toDouble() const { return double(m_scaled) / Scale; }

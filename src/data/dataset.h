@@ -17,10 +17,10 @@ class Dataset;
 
 // A field of a dataset's result, by position.
 struct FieldDef {
-    QString name;      // as the result names it ("Bezeichnung", "summeaufwand")
+    QString name; // as the result names it ("Bezeichnung", "summeaufwand")
     FieldType type = FieldType::Text;
-    int size = 0;      // text(n)
-    QString table;     // the stored table and column it comes from; empty for computed values
+    int size = 0;  // text(n)
+    QString table; // the stored table and column it comes from; empty for computed values
     QString column;
     QString sourceField;   // calculated fields: the stored field they are computed from
     QString displayFormat; // date-time fields: "dd:mm:yyyy", "HH:mm"; empty for the default
@@ -126,7 +126,7 @@ public:
     State state() const { return m_state; }
     int recordCount() const;
     int recNo() const { return m_current; } // 0-based, -1 when there is no row
-    void moveTo(int row);                    // clamps; emits afterScroll when it moves
+    void moveTo(int row);                   // clamps; emits afterScroll when it moves
     void first();
     void next();
     void prior();
@@ -180,6 +180,19 @@ private:
     QVariant bufferValue(int field) const;
     void setBufferValue(int field, const QVariant& value);
     void checkEditing() const;
+
+    bool editing() const { return m_state == State::Edit || m_state == State::Insert; }
+    void checkActive() const;
+    void checkWritable() const;
+    // Before the cursor moves or the result is re-read: a changed row is posted, an untouched
+    // one cancelled.
+    void checkBrowseMode();
+    void setState(State state);
+    void scrolled();
+    QString queryText() const;
+    QString storedText(int row, int field, bool inFormat, bool& done) const;
+    void refreshByKey();
+    void refreshByPosition();
 
     Connection& m_connection;
     std::unique_ptr<DataSource> m_source;

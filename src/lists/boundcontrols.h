@@ -3,10 +3,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
+#include <QMetaObject>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSpinBox>
 
 class DataSource;
+class Dataset;
 
 // Controls bound by field name to a data source. They show the field of the current row and
 // follow every record change of the source (DataSource::dataChanged, and fieldChanged for their
@@ -16,11 +20,13 @@ class DataSource;
 class FieldBinding {
 public:
     void bind(DataSource* source, const QString& field);
-    DataSource* source() const { return m_source; }
+    DataSource* source() const { return m_sourceAlive ? m_source : nullptr; }
     QString fieldName() const { return m_field; }
+    // Shows the field's current value again.
+    void reload();
 
 protected:
-    virtual ~FieldBinding() = default;
+    virtual ~FieldBinding();
     // Called whenever the control should show the field's current value.
     virtual void load() = 0;
     // Called before a post; editing controls write into the field here.
@@ -28,15 +34,25 @@ protected:
     // The bound field of the current row as text (as Field::asString), empty without a row.
     QString fieldText() const;
     QString fieldDisplayText() const;
+    bool fieldIsNull() const;
     void writeFieldText(const QString& text);
     bool hasRow() const;
     bool editing() const; // edit or insert state
+    // The field's position in the dataset's current result; -1 when it has none.
+    int fieldIndex() const;
+    Dataset* boundDataset() const; // nullptr while unbound
 
     QObject* m_context = nullptr; // the control, for the connections' lifetime
 
 private:
+    void disconnectSource();
+    void storeNow();
+
     DataSource* m_source = nullptr;
+    QPointer<QObject> m_sourceAlive; // the source may go before the control
     QString m_field;
+    QList<QMetaObject::Connection> m_connections;
+    bool m_storing = false; // our own write must not reload the control while the user types
 };
 
 // A read-only label showing the field's display text.
@@ -61,8 +77,10 @@ public:
 protected:
     void load() override;
     void store() override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void applyTabWidth();
     int m_tabChars = 4;
 };
 
@@ -88,7 +106,8 @@ protected:
     void store() override;
 };
 
-// A number spinner bound to an integer field.
+// A number spinner bound to an integer field. An empty field shows 0 and stays empty unless the
+// value is changed.
 class BoundSpinBox : public QSpinBox, public FieldBinding {
     Q_OBJECT
 public:
@@ -97,4 +116,8 @@ public:
 protected:
     void load() override;
     void store() override;
+
+private:
+    bool m_loading = false;
+    bool m_changed = false;
 };

@@ -25,6 +25,9 @@ public:
     void setBaseText(const QString& text) { m_baseText = text; }
     SortState& sortState() { return m_sort; }
     const SortState& sortState() const { return m_sort; }
+    // Empties the order text (the list shows the engine's order again); the remembered column
+    // and direction stay.
+    void clearOrderText();
 
     // Close the dataset, set its text to the base text and the order text as two lines, open.
     void runQuery();

@@ -36,13 +36,17 @@ public:
     // column, ascending for a new column, reversed for the same one.
     using SortHandler = std::function<void(int column, bool& allow)>;
     void setSortHandler(SortHandler handler);
-    int sortIndicatorColumn() const;    // -1 when none
+    int sortIndicatorColumn() const; // -1 when none
     bool sortIndicatorAscending() const;
+    // Hides the indicator when the list's order text is emptied; the next click on the column
+    // clicked last still reverses its direction, as the sort state does.
+    void clearSortIndicator();
 
     // Rows for which the hook answers true are drawn struck out.
     void setStrikeOutHook(std::function<bool(int row)> hook);
 
     void setContextMenu(class QMenu* menu);
+    class QMenu* contextMenu() const;
 
     // The cell text as the user sees it, by data row and visual position.
     QString cellText(int row, int position) const;

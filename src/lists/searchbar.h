@@ -15,8 +15,14 @@ class SearchBar : public QWidget {
 public:
     // closeHint: "Suche schließen" on the project list, "Close" on the others.
     SearchBar(ListGrid* grid, const QString& closeHint, QWidget* parent = nullptr);
+    ~SearchBar() override;
 
     QLineEdit* searchText() const;
+
+protected:
+    // Matches are highlighted only while the bar is shown.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     struct Private;

@@ -1,0 +1,11 @@
+#include "sortstate.h"
+
+QString SortState::click(int clickedColumn) {
+    if (clickedColumn != column)
+        direction = QStringLiteral("asc");
+    else
+        direction =
+            direction == QLatin1String("asc") ? QStringLiteral("desc") : QStringLiteral("asc");
+    column = clickedColumn;
+    return direction;
+}

@@ -1,0 +1,121 @@
+#include "datefield.h"
+
+#include "datetimevalue.h"
+#include "entryfocus.h"
+#include "messagedialogs.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+DateField::DateField(QWidget* parent) : QLineEdit(parent) {
+    QIcon icon = QIcon::fromTheme(QStringLiteral("go-down"));
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_ArrowDown);
+    // The button takes no focus, so opening the calendar does not leave the field.
+    QAction* drop = addAction(icon, QLineEdit::TrailingPosition);
+    drop->setObjectName(QStringLiteral("calendarButton"));
+    drop->setToolTip(QStringLiteral("Kalender öffnen (F4)"));
+    connect(drop, &QAction::triggered, this, &DateField::showCalendar);
+}
+
+void DateField::createCalendar() {
+    m_popup = new QFrame(this, Qt::Popup);
+    m_popup->setObjectName(QStringLiteral("calendarPopup"));
+    m_popup->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QVBoxLayout(m_popup);
+    layout->setContentsMargins(1, 1, 1, 1);
+    m_calendar = new QCalendarWidget(m_popup);
+    m_calendar->setObjectName(QStringLiteral("calendar"));
+    // Day and month names are German whatever the machine's language.
+    m_calendar->setLocale(QLocale(QLocale::German, QLocale::Germany));
+    m_calendar->setFirstDayOfWeek(Qt::Monday);
+    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    m_calendar->setGridVisible(true);
+    // Room for the day names in full ("Mo.") whatever the font.
+    m_calendar->setMinimumSize(m_calendar->sizeHint().expandedTo(QSize(260, 180)));
+    layout->addWidget(m_calendar);
+    connect(m_calendar, &QCalendarWidget::clicked, this, &DateField::pick);
+    connect(m_calendar, &QCalendarWidget::activated, this, &DateField::pick);
+}
+
+void DateField::showCalendar() {
+    if (!m_popup)
+        createCalendar();
+    const QDate shown = DateTimeValue::parseShortDate(text()).value_or(QDate::currentDate());
+    m_calendar->setSelectedDate(shown);
+    m_calendar->setCurrentPage(shown.year(), shown.month());
+
+    m_popup->adjustSize();
+    QPoint at = mapToGlobal(QPoint(0, height()));
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        if (at.x() + m_popup->width() > area.right())
+            at.setX(area.right() - m_popup->width());
+        if (at.y() + m_popup->height() > area.bottom())
+            at.setY(mapToGlobal(QPoint(0, 0)).y() - m_popup->height());
+        at.setX(qMax(at.x(), area.left()));
+        at.setY(qMax(at.y(), area.top()));
+    }
+    m_popup->move(at);
+    m_popup->show();
+    m_calendar->setFocus(Qt::PopupFocusReason);
+}
+
+void DateField::hideCalendar() {
+    if (m_popup)
+        m_popup->hide();
+}
+
+bool DateField::calendarVisible() const {
+    return m_popup && m_popup->isVisible();
+}
+
+void DateField::pick(const QDate& date) {
+    setText(DateTimeValue::shortDateText(date));
+    hideCalendar();
+    setFocus(Qt::PopupFocusReason);
+    Q_EMIT datePicked(date);
+}
+
+void DateField::keyPressEvent(QKeyEvent* event) {
+    const bool altDown = event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier);
+    if (event->key() == Qt::Key_F4 || altDown) {
+        event->accept();
+        showCalendar();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void DateField::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    if (m_checking || !EntryFocus::leftByUser(this, event))
+        return;
+    checkDate();
+}
+
+void DateField::checkDate() {
+    if (m_checking)
+        return;
+    QScopedValueRollback<bool> checking(m_checking, true);
+    if (text().isEmpty() || DateTimeValue::parseShortDate(text()))
+        return;
+    const auto answer = MessageDialogs::instance().yesNoQuestion(
+        QStringLiteral("Fehler"),
+        QStringLiteral("Ihre Eingabe entspricht nicht einem Datum. Soll die Eingabe gelöscht "
+                       "werden?") +
+            QStringLiteral("\n") +
+            QStringLiteral("Bei \"Nein\" erhält das Feld wieder den Fokus bis ein korrektes "
+                           "Datum eingegeben wurde."));
+    if (answer == MessageDialogs::Answer::Yes)
+        clear();
+    else
+        EntryFocus::returnFocus(this);
+}

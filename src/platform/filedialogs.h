@@ -13,7 +13,7 @@ class FileDialogs {
 public:
     struct Request {
         QString title;
-        QString filter;        // "Orbenta Datenbank|ORBTData.mdb" style: caption|patterns
+        QString filter; // "Orbenta Datenbank|ORBTData.mdb" style: caption|patterns
         QString initialFolder;
     };
 
@@ -28,6 +28,8 @@ public:
     void scriptResults(const QStringList& results);
     const QList<Request>& requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
+    // Drops scripted results not used yet.
+    void clearResults() { m_results.clear(); }
 
 private:
     FileDialogs() = default;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
-class QWidget;
+class QMessageBox;
 
 // The message dialogs of the main window, shared by every window of the program: the lookup
 // question (Yes, No, Cancel), the yes/no question box, the error box (one OK button) and the
@@ -35,6 +37,11 @@ public:
     // box in which errors the program does not handle itself reach the user.
     void message(const QString& text);
 
+    // The box a dialog of the given kind shows (icon, German standard buttons, title), not yet
+    // shown; the caller owns it. Lets tests look at the real box without blocking on it.
+    static QMessageBox* createBox(Kind kind, const QString& title, const QString& text,
+                                  QWidget* parent);
+
     // Scripted mode for tests. A question asked with an empty queue is recorded and answered
     // Cancel (lookup question) or No (yes/no question), and counted in unexpectedQuestions().
     void setScripted(bool scripted);
@@ -43,13 +50,17 @@ public:
     int pendingAnswers() const { return m_answers.size(); }
     const QList<Shown>& shown() const { return m_shown; }
     int unexpectedQuestions() const { return m_unexpected; }
+    // Forgets the shown dialogs and the count of unexpected questions.
     void clearShown();
+    // Drops answers not used yet.
+    void clearAnswers() { m_answers.clear(); }
 
 private:
     MessageDialogs() = default;
     Answer nextAnswer(Answer fallback);
+    Answer show(Kind kind, const QString& title, const QString& text, Answer fallback);
 
-    QWidget* m_mainWindow = nullptr;
+    QPointer<QWidget> m_mainWindow;
     bool m_scripted = false;
     QList<Answer> m_answers;
     QList<Shown> m_shown;

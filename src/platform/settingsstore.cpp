@@ -1,0 +1,251 @@
+#include "settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+struct Locations {
+    QString machine;
+    QString user;
+    bool overridden = false;
+};
+
+Locations& locations() {
+    static Locations l;
+    return l;
+}
+
+QString defaultMachineFile() {
+    return QStringLiteral("/etc/xdg/Selvaner/Orbenta.json");
+}
+
+QString defaultUserFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Selvaner/Orbenta.json");
+}
+
+// Whether the rights allow replacing the file: the file itself where it exists, and the
+// nearest folder above it that exists (the new content is written beside the old).
+bool writableHere(const QString& file) {
+    const QFileInfo info(file);
+    if (info.exists() && !info.isWritable())
+        return false;
+    QFileInfo folder(info.absolutePath());
+    while (!folder.exists() && !folder.isRoot())
+        folder = QFileInfo(folder.absolutePath());
+    return !folder.isDir() || folder.isWritable();
+}
+
+QString nameKey(const QString& name) {
+    return name.toLower();
+}
+
+} // namespace
+
+void SettingsStore::setLocations(const QString& machineFile, const QString& userFile) {
+    locations() = {machineFile, userFile, true};
+}
+
+QString SettingsStore::machineFile() {
+    return locations().overridden ? locations().machine : defaultMachineFile();
+}
+
+QString SettingsStore::userFile() {
+    return locations().overridden ? locations().user : defaultUserFile();
+}
+
+SettingsStore::SettingsStore(Scope scope)
+    : m_scope(scope), m_file(scope == Scope::Machine ? machineFile() : userFile()) {
+    load();
+}
+
+// "\\SOFTWARE\\\\Selvaner\\Orbenta\\" and "SOFTWARE\\Selvaner\\Orbenta" name the same key.
+QString SettingsStore::normalizedKey(const QString& key) {
+    return key.split(QLatin1Char('\\'), Qt::SkipEmptyParts).join(QLatin1Char('\\'));
+}
+
+bool SettingsStore::keyExists(const QString& key) const {
+    const QString wanted = normalizedKey(key).toLower();
+    if (m_keys.contains(wanted))
+        return true;
+    // A key exists also as the parent of a stored one, as in the registry.
+    const QString prefix = wanted + QLatin1Char('\\');
+    return std::any_of(m_keys.keyBegin(), m_keys.keyEnd(),
+                       [&](const QString& k) { return k.startsWith(prefix); });
+}
+
+std::optional<int> SettingsStore::readInteger(const QString& key, const QString& name) const {
+    const auto k = m_keys.constFind(normalizedKey(key).toLower());
+    if (k == m_keys.constEnd())
+        return std::nullopt;
+    const auto v = k->values.constFind(nameKey(name));
+    if (v == k->values.constEnd() || !v->isInteger)
+        return std::nullopt;
+    return v->integer;
+}
+
+std::optional<QString> SettingsStore::readString(const QString& key, const QString& name) const {
+    const auto k = m_keys.constFind(normalizedKey(key).toLower());
+    if (k == m_keys.constEnd())
+        return std::nullopt;
+    const auto v = k->values.constFind(nameKey(name));
+    if (v == k->values.constEnd() || v->isInteger)
+        return std::nullopt;
+    return v->text;
+}
+
+QStringList SettingsStore::valueNames(const QString& key) const {
+    QStringList names;
+    const auto k = m_keys.constFind(normalizedKey(key).toLower());
+    if (k != m_keys.constEnd()) {
+        for (const Value& v : k->values)
+            names << v.name;
+    }
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+// Every change starts from the file as it is now, so that no store loses what another wrote
+// meanwhile; a change that does not reach the disk is dropped from memory too.
+template <typename Change> void SettingsStore::modify(Change&& change) {
+    load();
+    if (!change())
+        return;
+    try {
+        save();
+    } catch (...) {
+        load();
+        throw;
+    }
+}
+
+void SettingsStore::createKey(const QString& key) {
+    modify([&] {
+        const QString path = normalizedKey(key);
+        if (m_keys.contains(path.toLower()))
+            return false;
+        m_keys.insert(path.toLower(), Key{path, {}});
+        return true;
+    });
+}
+
+SettingsStore::Value& SettingsStore::valueFor(const QString& key, const QString& name) {
+    const QString path = normalizedKey(key);
+    Key& k = m_keys[path.toLower()];
+    if (k.path.isEmpty())
+        k.path = path;
+    return k.values[nameKey(name)];
+}
+
+void SettingsStore::writeInteger(const QString& key, const QString& name, int value) {
+    modify([&] {
+        Value& v = valueFor(key, name);
+        if (v.name == name && v.isInteger && v.integer == value)
+            return false;
+        v = Value{name, true, value, {}};
+        return true;
+    });
+}
+
+void SettingsStore::writeString(const QString& key, const QString& name, const QString& value) {
+    modify([&] {
+        Value& v = valueFor(key, name);
+        if (v.name == name && !v.isInteger && v.text == value)
+            return false;
+        v = Value{name, false, 0, value};
+        return true;
+    });
+}
+
+void SettingsStore::deleteValue(const QString& key, const QString& name) {
+    modify([&] {
+        const auto k = m_keys.find(normalizedKey(key).toLower());
+        return k != m_keys.end() && k->values.remove(nameKey(name)) > 0;
+    });
+}
+
+void SettingsStore::reload() {
+    load();
+}
+
+// The file holds one object per key, each mapping value names to numbers (integer values)
+// or strings (text values). A file that cannot be read or parsed counts as empty.
+void SettingsStore::load() {
+    m_keys.clear();
+    QFile file(m_file);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+    if (!doc.isObject())
+        return;
+    const QJsonObject root = doc.object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (!it.value().isObject())
+            continue;
+        const QString path = normalizedKey(it.key());
+        Key& key = m_keys[path.toLower()];
+        if (key.path.isEmpty())
+            key.path = path;
+        const QJsonObject values = it.value().toObject();
+        for (auto v = values.begin(); v != values.end(); ++v) {
+            if (v.value().isString()) {
+                key.values.insert(nameKey(v.key()), Value{v.key(), false, 0, v.value().toString()});
+            } else if (v.value().isDouble()) {
+                const double d = v.value().toDouble();
+                // Anything but a whole number in range is of another type.
+                if (d != static_cast<double>(static_cast<long long>(d)) ||
+                    d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max())
+                    continue;
+                key.values.insert(nameKey(v.key()), Value{v.key(), true, static_cast<int>(d), {}});
+            }
+        }
+    }
+}
+
+void SettingsStore::save() const {
+    QJsonObject root;
+    for (const Key& key : m_keys) {
+        QJsonObject values;
+        for (const Value& v : key.values) {
+            if (v.isInteger)
+                values.insert(v.name, v.integer);
+            else
+                values.insert(v.name, v.text);
+        }
+        root.insert(key.path, values);
+    }
+    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
+
+    const QString folder = QFileInfo(m_file).absolutePath();
+    auto fail = [&]() {
+        if (!writableHere(m_file))
+            throw SettingsError(QStringLiteral("Keine Schreibberechtigung für „%1“. Die "
+                                               "Einstellungen wurden nicht gespeichert.")
+                                    .arg(QDir::toNativeSeparators(m_file)));
+        throw SettingsError(QStringLiteral("Die Einstellungsdatei „%1“ konnte nicht geschrieben "
+                                           "werden. Die Einstellungen wurden nicht gespeichert.")
+                                .arg(QDir::toNativeSeparators(m_file)));
+    };
+    if (!QDir().mkpath(folder))
+        fail();
+    // The new content goes to a temporary file that replaces the old one only once it is
+    // complete on disk, so a crash mid-write leaves the old settings intact.
+    QSaveFile file(m_file);
+    if (!file.open(QIODevice::WriteOnly))
+        fail();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        fail();
+    }
+    if (!file.commit())
+        fail();
+}

@@ -39,7 +39,8 @@ public:
     void writeString(const QString& key, const QString& name, const QString& value);
     void deleteValue(const QString& key, const QString& name);
 
-    // Re-reads the file; a store reads its file when constructed.
+    // Re-reads the file; a store reads its file when constructed and before each write (so a
+    // write never drops what another store wrote meanwhile).
     void reload();
 
 private:
@@ -50,12 +51,14 @@ private:
         QString text;
     };
     struct Key {
-        QString path; // as first written
+        QString path;                 // as first written
         QHash<QString, Value> values; // by lower-case name
     };
 
     void load();
     void save() const;
+    template <typename Change> void modify(Change&& change);
+    Value& valueFor(const QString& key, const QString& name);
     static QString normalizedKey(const QString& key);
 
     Scope m_scope;

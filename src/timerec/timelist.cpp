@@ -1,0 +1,38 @@
+#include "timelist.h"
+
+#include "listgrid.h"
+#include "listpanel.h"
+#include "tdm.h"
+
+TimeList::TimeList(Tdm& dm, QWidget* parentWidget, QObject* parent)
+    : DatasetList(dm.Time,
+                  new ListPanel(QStringLiteral("Zeitnahmen"), QStringLiteral("TimeGrid"),
+                                QStringLiteral("AdvGlowButton3"), QStringLiteral("Close"),
+                                parentWidget),
+                  parent) {
+    grid()->setColumnLayout(designLayout());
+    grid()->setSortHandler([this](int column, bool& allow) { TimeGridCanSort(column, allow); });
+    connect(grid(), &ListGrid::openRequested, this, &TimeList::editRequested);
+}
+
+ColumnLayout TimeList::designLayout() {
+    return {
+        {QStringLiteral("Bezeichnung"), QStringLiteral("Bezeichnung"), 168},
+        {QStringLiteral("Bearbeiter"), QStringLiteral("Bearbeiter"), 191},
+        {QStringLiteral("VonDatum"), QStringLiteral("Von Datum"), 80},
+        {QStringLiteral("VonUhrzeit"), QStringLiteral("Uhrzeit"), 80},
+        {QStringLiteral("BisDatum"), QStringLiteral("Bis Datum"), 80},
+        {QStringLiteral("BisUhrzeit"), QStringLiteral("Uhrzeit"), 80},
+        {QStringLiteral("AufwandBez"), QStringLiteral("Zeitaufwand"), 64},
+    };
+}
+
+void TimeList::setProject(int nr) {
+    setBaseText(QStringLiteral("Select * From PRZeiten where PRID=") + QString::number(nr));
+    clearOrderText();
+}
+
+void TimeList::showtimes() {
+    runQuery();
+    dataset().first();
+}

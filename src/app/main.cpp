@@ -1,0 +1,24 @@
+#include "mainwindow.h"
+#include "orbentaapplication.h"
+#include "projecteditor.h"
+#include "tdm.h"
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    OrbentaApplication app(argc, argv);
+
+    auto window = std::make_unique<TTMSForm1>();
+    // The data module takes the program folder from the main window.
+    auto dm = std::make_unique<Tdm>(window->programFolder());
+    // The dialogs, hidden until used; the main window owns them.
+    auto* projectEditor = new TForm3(*dm, window.get());
+    projectEditor->hide();
+    window->attach(*dm, projectEditor);
+
+    window->show();
+    const int result = app.exec();
+    // The windows go before the data they show.
+    window.reset();
+    return result;
+}

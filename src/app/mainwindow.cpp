@@ -1,0 +1,529 @@
+#include "mainwindow.h"
+
+#include "colourschemes.h"
+#include "filedialogs.h"
+#include "followuplist.h"
+#include "guarded.h"
+#include "keyboardshortcuts.h"
+#include "listgrid.h"
+#include "listpanel.h"
+#include "messagedialogs.h"
+#include "navigation.h"
+#include "pagetoolbar.h"
+#include "projectdetailspage.h"
+#include "projecteditor.h"
+#include "projectfilespage.h"
+#include "projectlist.h"
+#include "remarkspanel.h"
+#include "settingsstore.h"
+#include "shellservices.h"
+#include "tasklist.h"
+#include "tdm.h"
+#include "timelist.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSplitter>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <climits>
+
+namespace {
+
+const QString DatabaseFileName = QStringLiteral("ORBTData.mdb");
+const QString DatabaseFilter = QStringLiteral("Orbenta Datenbank|ORBTData.mdb");
+constexpr int MinimumOuterHeight = 610;
+
+// The background of the main window's content area, in the colour of the scheme.
+class ContentArea : public QWidget {
+public:
+    explicit ContentArea(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("contentArea"));
+    }
+    void setBackground(const QColor& colour) {
+        m_background = colour;
+        update();
+    }
+    QColor background() const { return m_background; }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), m_background); }
+
+private:
+    QColor m_background = QColor(0xBF, 0xDB, 0xFF);
+};
+
+// The follow-up panel asks the splitter for the height the user left it at.
+class FollowUpPanel : public QWidget {
+public:
+    FollowUpPanel(int height, QWidget* parent) : QWidget(parent), m_height(height) {
+        setObjectName(QStringLiteral("PN_WV"));
+    }
+    void setPreferredHeight(int height) { m_height = height; }
+    QSize sizeHint() const override { return {QWidget::sizeHint().width(), m_height}; }
+
+private:
+    int m_height;
+};
+
+// Handlers run from signals: an exception shows the error box and the program goes on.
+template <typename F> auto guarded(F f) {
+    return [f](auto&&...) { runGuarded(f); };
+}
+
+QString folderOf(const QString& file) {
+    QString folder = QFileInfo(file).absolutePath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+} // namespace
+
+TTMSForm1::TTMSForm1(const QString& programFolder, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("TTMSForm1"));
+    MessageDialogs::instance().setMainWindow(this);
+
+    // The window opens on the overview.
+    setWindowTitle(QStringLiteral("Orbenta"));
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_bar = new PageToolBar(central);
+    layout->addWidget(m_bar);
+    m_content = new ContentArea(central);
+    layout->addWidget(m_content, 1);
+    setCentralWidget(central);
+    m_bar->setActivePage(PageToolBar::Uebersicht);
+
+    readDatabaseFolder();
+    readGeometry();
+
+    m_programFolder =
+        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+    if (!m_programFolder.endsWith(QLatin1Char('/')))
+        m_programFolder += QLatin1Char('/');
+
+    if (!QFileInfo::exists(databaseFile()))
+        missingDatabase();
+
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    connect(&m_timer, &QTimer::timeout, this, guarded([this] { Timer1Timer(); }));
+
+    m_endProgram = [this] {
+        hide();
+        QCoreApplication::quit();
+    };
+}
+
+TTMSForm1::~TTMSForm1() {
+    delete m_keys;
+    m_keys = nullptr;
+    if (MessageDialogs::instance().mainWindow() == this)
+        MessageDialogs::instance().setMainWindow(nullptr);
+}
+
+QString TTMSForm1::databaseFile() const {
+    // An empty folder leaves the name to the current folder.
+    return m_databaseFolder + DatabaseFileName;
+}
+
+void TTMSForm1::readDatabaseFolder() {
+    const SettingsStore machine(SettingsStore::Scope::Machine);
+    m_databaseFolder = machine.readString(OrbentaKey, QStringLiteral("DBPath")).value_or(QString());
+    if (!m_databaseFolder.isEmpty() && !m_databaseFolder.endsWith(QLatin1Char('/')))
+        m_databaseFolder += QLatin1Char('/');
+}
+
+void TTMSForm1::readGeometry() {
+    const SettingsStore user(SettingsStore::Scope::User);
+    const auto value = [&](const char* name, int fallback) {
+        return user.readInteger(OrbentaKey, QString::fromLatin1(name)).value_or(fallback);
+    };
+    // The stored numbers are the outer frame; the frame's share is taken off once it is known.
+    m_storedFrame =
+        QRect(value("left", 20), value("top", 20), value("width", 848), value("height", 461));
+    move(m_storedFrame.topLeft());
+    resize(m_storedFrame.size());
+    m_wvHeight = value("WVHeight", 150);
+    if (value("max", 0) == 1)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TTMSForm1::missingDatabase() {
+    MessageDialogs::instance().error(
+        QStringLiteral("Falscher Datenbankpfad!"),
+        QStringLiteral("Der Datenbankpfad stimmt nicht!\nBitte wählen Sie den Datenbankpfad "
+                       "aus.\n\nWICHTIG: Diese Änderungen können nur mit Administrationsrechten "
+                       "durchgeführt werden, ansonsten werden die Änderungen nicht gespeichert."));
+    const QString file =
+        FileDialogs::instance().openFile(this, QString(), DatabaseFilter, m_programFolder);
+    if (file.isEmpty())
+        return;
+    // Used for this run even when dbpath cannot store it.
+    m_databaseFolder = folderOf(file);
+    startDbPath(m_databaseFolder);
+}
+
+void TTMSForm1::startDbPath(const QString& folder) {
+    ShellServices::instance().startProgram(m_programFolder + QStringLiteral("dbpath"),
+                                           QStringLiteral("Software\\Selvaner\\Orbenta ") + folder,
+                                           m_programFolder);
+}
+
+void TTMSForm1::attach(Tdm& dm, TForm3* projectEditor) {
+    m_dm = &dm;
+    m_projectEditor = projectEditor;
+    buildPages();
+    wireCommands();
+    // Until the first showing succeeds only the overview's tab stands.
+    m_navigation->showOverview();
+}
+
+QWidget* TTMSForm1::makeListPage(const QString& name, QWidget* list) {
+    auto* page = new QWidget(m_content);
+    page->setObjectName(name);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    list->setParent(page);
+    layout->addWidget(list);
+    return page;
+}
+
+void TTMSForm1::buildPages() {
+    Tdm& dm = *m_dm;
+    m_projects = new ProjectList(dm, m_content, this);
+    m_followUps = new FollowUpList(dm, m_content, this);
+    m_tasks = new TaskList(dm, m_content, this);
+    m_times = new TimeList(dm, m_content, this);
+
+    PN_Uebersicht = new QWidget(m_content);
+    PN_Uebersicht->setObjectName(QStringLiteral("PN_Uebersicht"));
+    auto* overview = new QVBoxLayout(PN_Uebersicht);
+    overview->setContentsMargins(0, 0, 0, 0);
+    AdvSplitter1 = new QSplitter(Qt::Vertical, PN_Uebersicht);
+    AdvSplitter1->setObjectName(QStringLiteral("AdvSplitter1"));
+    AdvSplitter1->setHandleWidth(5);
+    AdvSplitter1->setChildrenCollapsible(false);
+    AdvSplitter1->addWidget(m_projects->panel());
+    PN_WV = new FollowUpPanel(m_wvHeight, AdvSplitter1);
+    auto* followUps = new QVBoxLayout(PN_WV);
+    followUps->setContentsMargins(0, 0, 0, 0);
+    m_followUps->panel()->setParent(PN_WV);
+    followUps->addWidget(m_followUps->panel());
+    AdvSplitter1->addWidget(PN_WV);
+    AdvSplitter1->setStretchFactor(0, 1);
+    AdvSplitter1->setStretchFactor(1, 0);
+    PN_WV->hide(); // shown while follow-ups are due
+    overview->addWidget(AdvSplitter1);
+
+    m_details = new ProjectDetailsPage(dm, m_content);
+    PN_Todos = makeListPage(QStringLiteral("PN_Todos"), m_tasks->panel());
+    PN_ToDoBem = new RemarksPanel(QStringLiteral("PN_ToDoBem"), dm.AufgabenDS(),
+                                  QStringLiteral("ABeschreibung"), m_content);
+    PN_Time = makeListPage(QStringLiteral("PN_Time"), m_times->panel());
+    PN_TimeBem = new RemarksPanel(QStringLiteral("PN_TimeBem"), dm.TimeDS(),
+                                  QStringLiteral("Beschreibung"), m_content);
+    for (RemarksPanel* remarks : {PN_ToDoBem, PN_TimeBem})
+        remarks->setFixedHeight(130);
+    m_files = new ProjectFilesPage(m_content);
+
+    auto* layout = new QVBoxLayout(m_content);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addWidget(PN_Uebersicht, 1);
+    layout->addWidget(m_details, 1);
+    layout->addWidget(PN_Todos, 1);
+    layout->addWidget(PN_ToDoBem);
+    layout->addWidget(PN_Time, 1);
+    layout->addWidget(PN_TimeBem);
+    layout->addWidget(m_files, 1);
+
+    Navigation::Parts parts;
+    parts.dm = m_dm;
+    parts.window = this;
+    parts.bar = m_bar;
+    parts.projects = m_projects;
+    parts.tasks = m_tasks;
+    parts.times = m_times;
+    parts.followUps = m_followUps;
+    parts.details = m_details;
+    parts.files = m_files;
+    parts.PN_Uebersicht = PN_Uebersicht;
+    parts.PN_Todos = PN_Todos;
+    parts.PN_ToDoBem = PN_ToDoBem;
+    parts.PN_Time = PN_Time;
+    parts.PN_TimeBem = PN_TimeBem;
+    parts.databaseFolder = [this] { return m_databaseFolder; };
+    m_navigation = new Navigation(parts, this);
+    m_keys = new KeyboardShortcuts(this, *m_navigation, [this] { AdvGlowButton9Click(); });
+}
+
+void TTMSForm1::wireCommands() {
+    PageToolBar* bar = m_bar;
+    Navigation* nav = m_navigation;
+    connect(bar, &PageToolBar::AdvToolBarPager1Change, this,
+            [nav](int page) { runGuarded([&] { nav->AdvToolBarPager1Change(page); }); });
+    connect(bar->BTN_NewPR, &QToolButton::clicked, this, guarded([this] { BTN_NewPRClick(); }));
+    connect(bar->BTN_OpenPR, &QToolButton::clicked, this, guarded([this] { BTN_OpenPRClick(); }));
+    connect(bar->BTN_PREdit, &QToolButton::clicked, this, guarded([this] { BTN_PREditClick(); }));
+    for (QToolButton* close : bar->closeButtons())
+        connect(close, &QToolButton::clicked, this, guarded([nav] { nav->BTN_PRClosePRClick(); }));
+    connect(bar->AdvGlowButton9, &QToolButton::clicked, this,
+            guarded([this] { AdvGlowButton9Click(); }));
+    connect(bar->PM_DBPFad, &QAction::triggered, this, guarded([this] { PM_DBPFadClick(); }));
+    bar->setFunctionsMenu(m_projects->PMenu_Functions());
+
+    connect(m_projects, &ProjectList::newProjectRequested, this,
+            guarded([this] { BTN_NewPRClick(); }));
+    connect(m_projects, &ProjectList::editProjectRequested, this,
+            guarded([this] { BTN_PREditClick(); }));
+    connect(m_projects, &ProjectList::openProjectRequested, this,
+            [nav](int page) { runGuarded([&] { nav->openAt(page); }); });
+    connect(m_projects, &ProjectList::updateFollowUps, m_followUps, &FollowUpList::UpdateWV);
+
+    // Whoever re-runs the follow-ups, the panel stands exactly while some are due.
+    connect(&m_dm->AWV, &Dataset::afterOpen, this, [this] { updateFollowUpPanel(); });
+    connect(AdvSplitter1, &QSplitter::splitterMoved, this, [this] {
+        m_wvHeight = PN_WV->height();
+        static_cast<FollowUpPanel*>(PN_WV)->setPreferredHeight(m_wvHeight);
+    });
+
+    if (m_projectEditor)
+        connect(m_projectEditor, &TForm3::saved, m_details, &ProjectDetailsPage::setDonePercentage);
+}
+
+void TTMSForm1::updateFollowUpPanel() {
+    const bool due = m_dm->AWV.active() && m_dm->AWV.recordCount() > 0;
+    if (!due) {
+        PN_WV->hide();
+        return;
+    }
+    if (!PN_WV->isHidden())
+        return;
+    PN_WV->show();
+    const int total = AdvSplitter1->height() - AdvSplitter1->handleWidth();
+    if (total > m_wvHeight)
+        AdvSplitter1->setSizes({total - m_wvHeight, m_wvHeight});
+}
+
+void TTMSForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_firstShow)
+        FormShow();
+    applyFrame();
+}
+
+void TTMSForm1::FormShow() {
+    if (!m_firstShow)
+        return;
+    if (!QFileInfo::exists(databaseFile())) {
+        // Ends the program through the closing steps, once the window has finished showing.
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
+        return;
+    }
+    // Cleared before connecting, so every data event from now on is handled normally.
+    m_firstShow = false;
+    m_dm->setFirstShow(false);
+    applyFrame();
+
+    runGuarded([this] {
+        Connection& connection = m_dm->ADOConnection1;
+        if (connection.connected())
+            connection.close();
+        connection.setConnectionString(Tdm::connectionStringFor(m_databaseFolder));
+        connection.open();
+
+        readOptions();
+        if (m_refreshMinutes != 0)
+            setarefresh();
+        else
+            m_timer.stop();
+        settabstops();
+        setfarbschema(m_scheme);
+
+        m_navigation->showOverview();
+
+        m_projects->setBaseText(ProjectList::ActiveProjects);
+        m_projects->sortState().orderText.clear();
+        m_projects->showprojecte();
+
+        for (Dataset* master : {&m_dm->Typen, &m_dm->Auftraggeber, &m_dm->Kategorien,
+                                &m_dm->Prioquery, &m_dm->Status, &m_dm->Verantw})
+            master->open();
+        m_dm->Time.open();
+
+        loadListLayouts();
+        raise();
+        activateWindow();
+    });
+}
+
+void TTMSForm1::readOptions() {
+    Dataset& options = m_dm->Optionen;
+    options.open();
+    try {
+        options.first();
+        if (options.isEmpty()) {
+            m_refreshMinutes = m_tabStop = m_scheme = 0;
+        } else {
+            m_refreshMinutes = options.fieldByName(QStringLiteral("ARefresh")).asInteger();
+            m_scheme = options.fieldByName(QStringLiteral("FarbSchema")).asInteger();
+            m_tabStop = options.fieldByName(QStringLiteral("Tabstop")).asInteger();
+        }
+    } catch (...) {
+        options.close();
+        throw;
+    }
+    options.close();
+}
+
+void TTMSForm1::loadListLayouts() {
+    // The stored column layouts of MainGrid, ToDoGrid, TimeGrid and WVGrid are applied here.
+}
+
+void TTMSForm1::setfarbschema(int number) {
+    if (const ColourScheme* scheme = ::colourScheme(number)) {
+        const QPalette palette = windowPalette(*scheme);
+        setPalette(palette);
+        if (m_projectEditor)
+            m_projectEditor->setPalette(palette);
+        static_cast<ContentArea*>(m_content)->setBackground(scheme->contentBackground);
+    }
+    // The options button takes over the look of the tool bars in every case.
+    m_bar->optionsButton->setPalette(m_bar->palette());
+}
+
+void TTMSForm1::settabstops() {
+    if (m_projectEditor)
+        m_projectEditor->setRemarkTabWidth(m_tabStop);
+}
+
+void TTMSForm1::setarefresh() {
+    const qint64 interval = qint64(m_refreshMinutes) * 60000;
+    // An interval of 0 gives no ticks; the timer would otherwise fire without pause.
+    if (interval <= 0) {
+        m_timer.stop();
+        return;
+    }
+    m_timer.setInterval(int(qMin<qint64>(interval, INT_MAX)));
+    m_timer.start();
+}
+
+void TTMSForm1::Timer1Timer() {
+    // Re-running a list while its row is being edited would throw the user's typing away; the
+    // next tick comes soon enough.
+    if (const Dataset* list = m_navigation->activeListDataset();
+        list && (list->state() == Dataset::State::Edit || list->state() == Dataset::State::Insert))
+        return;
+    m_navigation->refreshActivePage();
+}
+
+void TTMSForm1::closeEvent(QCloseEvent* event) {
+    if (m_runClosingSteps)
+        FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TTMSForm1::FormClose() {
+    runGuarded([this] {
+        SettingsStore user(SettingsStore::Scope::User);
+        user.createKey(OrbentaKey);
+        if (isMaximized()) {
+            // The last normal geometry stays stored for the next start.
+            user.writeInteger(OrbentaKey, QStringLiteral("max"), 1);
+        } else {
+            const QRect frame = frameGeometry();
+            user.writeInteger(OrbentaKey, QStringLiteral("MAX"), 0);
+            user.writeInteger(OrbentaKey, QStringLiteral("LEFT"), frame.x());
+            user.writeInteger(OrbentaKey, QStringLiteral("TOP"), frame.y());
+            user.writeInteger(OrbentaKey, QStringLiteral("WIDTH"), frame.width());
+            user.writeInteger(OrbentaKey, QStringLiteral("HEIGHT"), frame.height());
+            const int wvHeight = PN_WV && !PN_WV->isHidden() ? PN_WV->height() : m_wvHeight;
+            user.writeInteger(OrbentaKey, QStringLiteral("WVHeight"), wvHeight);
+        }
+        // The list layouts are saved here once they are loaded at the first showing; a program
+        // ending at its first showing leaves the stored ones as they are.
+    });
+}
+
+void TTMSForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (m_projects)
+        m_projects->grid()->viewport()->update();
+}
+
+bool TTMSForm1::event(QEvent* event) {
+    const bool result = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        applyFrame();
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+void TTMSForm1::applyFrame() {
+    const QWindow* window = windowHandle();
+    const QMargins margins = window ? window->frameMargins() : QMargins();
+    const int frameHeight = margins.top() + margins.bottom();
+    if (!m_firstShow)
+        setMinimumHeight(qMax(0, MinimumOuterHeight - frameHeight));
+    if (m_frameApplied || !isVisible() ||
+        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        return;
+    // The stored size is the outer one: while the window still has it as its inner size, the
+    // frame's share comes off, once.
+    if (margins.isNull() || size() != m_storedFrame.size())
+        return;
+    m_frameApplied = true;
+    resize(m_storedFrame.size().shrunkBy(margins));
+    move(m_storedFrame.topLeft());
+}
+
+void TTMSForm1::PM_DBPFadClick() {
+    const QString file =
+        FileDialogs::instance().openFile(this, QString(), DatabaseFilter, m_databaseFolder);
+    if (file.isEmpty())
+        return;
+    const QString folder = folderOf(file);
+    if (folder == m_databaseFolder) // letter case counts
+        return;
+    m_databaseFolder = folder;
+    startDbPath(folder);
+    MessageDialogs::instance().error(
+        QStringLiteral("Neustart erforderlich!"),
+        QStringLiteral("Damit die Einstellungen wirksam werden muss das Programm neu gestartet "
+                       "werden.\nDas Programm wird nun geschlossen!"));
+    // Neither geometry nor layouts are saved on this way out.
+    m_runClosingSteps = false;
+    m_endProgram();
+}
+
+void TTMSForm1::AdvGlowButton9Click() {
+    // A help file that cannot be opened gives no message.
+    ShellServices::instance().openDocument(m_programFolder + QStringLiteral("Orbenta.chm"));
+}
+
+void TTMSForm1::BTN_NewPRClick() {
+    if (m_projectEditor)
+        m_projectEditor->newProject();
+}
+
+void TTMSForm1::BTN_PREditClick() {
+    if (m_projectEditor)
+        m_projectEditor->editProject();
+}
+
+void TTMSForm1::BTN_OpenPRClick() {
+    m_navigation->openAt(PageToolBar::Projekt);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QFocusEvent>
+#include <QScopedValueRollback>
+#include <QWidget>
+
+// Shared by the entry fields: when a field's rule puts the focus back into it, the field the
+// focus was on its way to loses it again without the user having left it, and its own rule
+// must not run then.
+namespace EntryFocus {
+
+inline bool& returningFlag() {
+    static bool returning = false;
+    return returning;
+}
+
+inline bool returning() {
+    return returningFlag();
+}
+
+inline void returnFocus(QWidget* field) {
+    QScopedValueRollback<bool> guard(returningFlag(), true);
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+// Whether a focus-out means the user left the field. Opening a popup (the field's own list or
+// calendar, a context menu), switching windows, a question box taking the focus and hiding the
+// dialog do not.
+inline bool leftByUser(const QWidget* field, const QFocusEvent* event) {
+    switch (event->reason()) {
+    case Qt::PopupFocusReason:
+    case Qt::ActiveWindowFocusReason:
+    case Qt::NoFocusReason:
+        return false;
+    default:
+        break;
+    }
+    return !returning() && field->isVisible();
+}
+
+} // namespace EntryFocus

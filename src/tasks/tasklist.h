@@ -1,0 +1,27 @@
+#pragma once
+
+#include "datasetlist.h"
+
+class Tdm;
+
+// The task list ToDoGrid titled "Aufgabenliste" over the dataset Aufgaben: the open tasks of
+// the open project.
+class TaskList : public DatasetList {
+    Q_OBJECT
+public:
+    TaskList(Tdm& dm, QWidget* parentWidget, QObject* parent = nullptr);
+
+    // The design layout of ToDoGrid.
+    static ColumnLayout designLayout();
+
+    // The open tasks of the project with the key nr, in the engine's order.
+    void setProject(int nr);
+    // Re-runs the task list and moves to its first row.
+    void showaufgaben();
+    void rerun() override { showaufgaben(); }
+
+    void ToDoGridCanSort(int column, bool& allow) { headerClicked(column, allow); }
+
+Q_SIGNALS:
+    void editRequested(); // Enter or double-click: edit the current task
+};

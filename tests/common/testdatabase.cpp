@@ -1,0 +1,8 @@
+#include "testsupport.h"
+
+#include "schema.h"
+
+QString TestEnvironment::createDatabase() {
+    ::createDatabase(databaseFile());
+    return m_databaseFolder;
+}

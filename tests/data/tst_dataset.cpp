@@ -1,0 +1,424 @@
+#include "datafixture.h"
+#include "datetimevalue.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QString number(double value) {
+    return QString::number(value, 'f', 6);
+}
+
+const QStringList FollowUpQuery{
+    "SELECT Projects.Bezeichnung, Aufgaben.*",
+    "FROM Projects INNER JOIN Aufgaben ON Projects.Nr = Aufgaben.AProjectnr",
+    " where awv<=now() and aerledigt is null", "order by Bezeichnung"};
+
+} // namespace
+
+class TestDataset : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void snapshotRule();
+    void counterAndDefaultsRightAfterPost();
+    void followUpQueryUsesNow();
+    void joinWritesOnlyTheBaseTable();
+    void germanOrderInQueries();
+    void tooLongTextIsRefused();
+    void currencyIsExact();
+    void textIntoTypedFields_data();
+    void textIntoTypedFields();
+    void sumReadsAsGermanNumber_data();
+    void sumReadsAsGermanNumber();
+    void namesIgnoreCase();
+    void navigation();
+    void cancelOfAppendRemovesTheRow();
+    void deleteRemovesFromDatabaseAndSnapshot();
+    void refreshRereadsHeldRowsOnly();
+    void failingControlStopsPost();
+};
+
+// A change posted through one dataset reaches another only when that one is reopened.
+void TestDataset::snapshotRule() {
+    DataFixture db;
+    db.connection.execute("insert into Projects (Bezeichnung) values ('Alt')");
+    Dataset a(db.connection, "A"), b(db.connection, "B");
+    a.setSql("Select * From Projects");
+    b.setSql("Select * From Projects");
+    a.open();
+    b.open();
+
+    a.edit();
+    a.fieldByName("Bezeichnung").setAsString("Neu");
+    a.post();
+    a.append();
+    a.fieldByName("Bezeichnung").setAsString("Zweites");
+    a.post();
+
+    QCOMPARE(a.recordCount(), 2);
+    a.first();
+    QCOMPARE(a.fieldByName("Bezeichnung").asString(), QString("Neu"));
+    QCOMPARE(b.recordCount(), 1);
+    QCOMPARE(b.fieldByName("Bezeichnung").asString(), QString("Alt"));
+
+    b.close();
+    b.open();
+    QCOMPARE(b.recordCount(), 2);
+    QCOMPARE(b.fieldByName("Bezeichnung").asString(), QString("Neu"));
+}
+
+void TestDataset::counterAndDefaultsRightAfterPost() {
+    DataFixture db;
+    Dataset projekte(db.connection, "Projekte");
+    projekte.setSql(QStringList{"Select * From Projects", "where archiv=0"});
+    projekte.open();
+    QVERIFY(projekte.isEmpty());
+    int previous = 0;
+    for (const QString title : {"Erstes", "Zweites"}) {
+        projekte.append();
+        projekte.fieldByName("Bezeichnung").setAsString(title);
+        projekte.post();
+        const Field nr = projekte.fieldByName("Nr");
+        QVERIFY(!nr.isNull());
+        QVERIFY(nr.asInteger() > previous);
+        previous = nr.asInteger();
+        QVERIFY(!projekte.fieldByName("Archiv").isNull());
+        QCOMPARE(projekte.fieldByName("Archiv").asInteger(), 0);
+    }
+
+    Dataset typen(db.connection, "Typen");
+    typen.setTable("Typen", true);
+    typen.open();
+    typen.append();
+    typen.post(); // nothing set at all
+    QVERIFY(typen.fieldByName("ID").asInteger() > 0);
+    QVERIFY(!typen.fieldByName("del").isNull());
+    QCOMPARE(typen.fieldByName("del").asBoolean(), false);
+}
+
+// Due yesterday and due today at midnight are listed; due tomorrow and done are not.
+void TestDataset::followUpQueryUsesNow() {
+    DataFixture db;
+    const double today = DateTimeValue::today();
+    db.connection.execute("insert into Projects (Nr, Bezeichnung) values (1, 'Umbau')");
+    const auto task = [&](const QString& title, double due, const QString& done) {
+        db.connection.execute(
+            QString("insert into Aufgaben (AProjectnr, ABezeichnung, AWV, AErledigt) "
+                    "values (1, '%1', %2, %3)")
+                .arg(title, number(due), done));
+    };
+    task("gestern", today - 1, "null");
+    task("heute", today, "null");
+    task("morgen", today + 1, "null");
+    task("erledigt", today - 1, number(today));
+
+    Dataset awv(db.connection, "AWV");
+    awv.setSql(FollowUpQuery);
+    awv.open();
+    QStringList titles;
+    for (awv.first(); !awv.eof(); awv.next()) {
+        QCOMPARE(awv.fieldByName("Bezeichnung").asString(), QString("Umbau"));
+        titles << awv.fieldByName("ABezeichnung").asString();
+    }
+    titles.sort();
+    QCOMPARE(titles, QStringList({"gestern", "heute"}));
+}
+
+void TestDataset::joinWritesOnlyTheBaseTable() {
+    DataFixture db;
+    db.connection.execute("insert into Projects (Nr, Bezeichnung) values (1, 'Umbau')");
+    db.connection.execute(
+        "insert into Aufgaben (AProjectnr, ABezeichnung, AWV) values (1, 'Alt', 1)");
+    Dataset awv(db.connection, "AWV");
+    awv.setSql(FollowUpQuery);
+    awv.open();
+    QCOMPARE(awv.recordCount(), 1);
+    QCOMPARE(awv.fieldDef(awv.fieldIndex("Bezeichnung")).table, QString("Projects"));
+
+    awv.edit();
+    awv.fieldByName("ABezeichnung").setAsString("Neu");
+    awv.fieldByName("Bezeichnung").setAsString("Nicht gespeichert");
+    awv.post();
+    QCOMPARE(db.read("Select * From Aufgaben", "ABezeichnung"), QString("Neu"));
+    QCOMPARE(db.read("Select * From Projects", "Bezeichnung"), QString("Umbau"));
+}
+
+void TestDataset::germanOrderInQueries() {
+    DataFixture db;
+    const QStringList stored{"Zebra", "Öl",   "ähnlich", "Strauch",
+                             "Apfel", "Ofen", "Straße",  "Mull"};
+    for (const QString& text : stored)
+        db.connection.execute(QString("insert into Typen (Bezeichnung) values ('%1')").arg(text));
+    Dataset typen(db.connection, "Typen");
+    typen.setSql(QStringList{"Select * From Typen where not del", "order by Bezeichnung asc"});
+    typen.open();
+    QStringList order;
+    for (typen.first(); !typen.eof(); typen.next())
+        order << typen.fieldByName("Bezeichnung").asString();
+    QCOMPARE(order,
+             QStringList({"ähnlich", "Apfel", "Mull", "Ofen", "Öl", "Straße", "Strauch", "Zebra"}));
+    QCOMPARE(db.read("Select * From Typen where Bezeichnung = 'APFEL'", "Bezeichnung"),
+             QString("Apfel"));
+}
+
+// Nothing is ever cut: a text over its column's size is refused, the row stays as it was.
+void TestDataset::tooLongTextIsRefused() {
+    DataFixture db;
+    Dataset projekte(db.connection, "Projekte");
+    projekte.setSql("Select * From Projects");
+    projekte.open();
+    projekte.append();
+    projekte.fieldByName("Bezeichnung").setAsString(QString(255, QChar(u'ä')));
+    try {
+        projekte.fieldByName("Bezeichnung").setAsString(QString(256, QChar(u'x')));
+        QFAIL("a text of 256 characters went into text(255)");
+    } catch (const DataError& e) {
+        QCOMPARE(e.message(), QString("Der Text für das Feld »Bezeichnung« ist zu lang "
+                                      "(höchstens 255 Zeichen)."));
+    }
+    QVERIFY_THROWS_EXCEPTION(DataError,
+                             projekte.fieldByName("Gesamtkm").setAsString(QString(51, u'1')));
+    projekte.fieldByName("Beschreibung").setAsString(QString(5000, u'm')); // memo: no limit
+    projekte.post();
+    QCOMPARE(db.read("Select * From Projects", "Bezeichnung"), QString(255, QChar(u'ä')));
+    QCOMPARE(db.read("Select * From Projects", "Gesamtkm"), QString());
+    QCOMPARE(db.read("Select * From Projects", "Beschreibung").size(), 5000);
+}
+
+void TestDataset::currencyIsExact() {
+    DataFixture db;
+    Dataset projekte(db.connection, "Projekte");
+    projekte.setSql("Select * From Projects");
+    projekte.open();
+    projekte.append();
+    projekte.fieldByName("Budget").setAsCurrency(*Currency::fromText("0,1") +
+                                                 *Currency::fromText("0,2"));
+    projekte.fieldByName("benBudget").setAsString("123456789012345,6789"); // 19 digits
+    projekte.fieldByName("Pauschalpreis").setAsString("0,1");
+    projekte.post();
+    db.connection.execute("update Projects set Pauschalpreis = Pauschalpreis + 2000");
+
+    Dataset reread(db.connection, "Reread");
+    reread.setSql("Select * From Projects");
+    reread.open();
+    QCOMPARE(reread.fieldByName("Budget").asString(), QString("0,3"));
+    QCOMPARE(reread.fieldByName("Budget").asCurrency(), *Currency::fromText("0,3"));
+    QCOMPARE(reread.fieldByName("benBudget").asString(), QString("123456789012345,6789"));
+    QCOMPARE(reread.fieldByName("benBudget").displayText(), QString("123456789012345,6789"));
+    QCOMPARE(reread.fieldByName("Pauschalpreis").asString(), QString("0,3"));
+}
+
+void TestDataset::textIntoTypedFields_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored"); // as asString reads it after the post
+    QTest::addColumn<QString>("error");
+    QTest::newRow("amount, German") << "Budget"
+                                    << "1.234,50"
+                                    << "1234,5"
+                                    << "";
+    QTest::newRow("amount, letters") << "Budget"
+                                     << "abc"
+                                     << ""
+                                     << "»abc« ist kein gültiger Betrag für das Feld »Budget«.";
+    QTest::newRow("integer") << "ErledigtP"
+                             << " 75 "
+                             << "75"
+                             << "";
+    QTest::newRow("integer, letters") << "ErledigtP"
+                                      << "viel"
+                                      << ""
+                                      << "»viel« ist keine gültige Zahl für das Feld »ErledigtP«.";
+    QTest::newRow("date") << "Von"
+                          << "5.3.2009"
+                          << "05.03.2009"
+                          << "";
+    QTest::newRow("date with time") << "Von"
+                                    << "05.03.2009 14:30"
+                                    << "05.03.2009 14:30:00"
+                                    << "";
+    QTest::newRow("impossible date") << "Von"
+                                     << "31.02.2009"
+                                     << ""
+                                     << "»31.02.2009« ist kein gültiges Datum für das Feld »Von«.";
+    QTest::newRow("empty text clears") << "Bezeichnung"
+                                       << ""
+                                       << ""
+                                       << "";
+}
+
+void TestDataset::textIntoTypedFields() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+    QFETCH(QString, error);
+    DataFixture db;
+    db.connection.execute("insert into Projects (Bezeichnung) values ('vorher')");
+    Dataset projekte(db.connection, "Projekte");
+    projekte.setSql("Select * From Projects");
+    projekte.open();
+    projekte.edit();
+    try {
+        projekte.fieldByName(field).setAsString(text);
+        QVERIFY2(error.isEmpty(), "the text was taken");
+    } catch (const DataError& e) {
+        QCOMPARE(e.message(), error);
+        return;
+    }
+    projekte.post();
+    QCOMPARE(db.read("Select * From Projects", field), stored);
+    QCOMPARE(projekte.fieldByName(field).isNull(), stored.isEmpty());
+}
+
+void TestDataset::sumReadsAsGermanNumber_data() {
+    QTest::addColumn<int>("project");
+    QTest::addColumn<QString>("sum");
+    QTest::newRow("no rows") << 9 << "";
+    QTest::newRow("rows") << 5 << "0,875";
+}
+
+void TestDataset::sumReadsAsGermanNumber() {
+    QFETCH(int, project);
+    DataFixture db;
+    db.connection.execute("insert into PRZeiten (PRID, Aufwand) values (5, 0.5), (5, 0.25), "
+                          "(5, 0.125), (6, 3)");
+    Dataset sum(db.connection, "SumQuery");
+    sum.setSql(
+        QString("Select SUM(Aufwand) as summeaufwand from PRZeiten where PRID=%1").arg(project));
+    sum.open();
+    QCOMPARE(sum.recordCount(), 1);
+    QTEST(sum.fieldByName("summeaufwand").asString(), "sum");
+}
+
+void TestDataset::namesIgnoreCase() {
+    DataFixture db;
+    db.connection.execute("insert into Projects (Bezeichnung, Archiv) values ('Umbau', 0)");
+    Dataset projekte(db.connection, "Projekte");
+    projekte.setSql(QStringList{"select BEZEICHNUNG, nr from PROJECTS", "where ARCHIV=0"});
+    projekte.open();
+    QCOMPARE(projekte.fieldByName("bezeichnung").asString(), QString("Umbau"));
+    QVERIFY(projekte.fieldByName("NR").asInteger() > 0);
+    QVERIFY_THROWS_EXCEPTION(DataError, projekte.fieldByName("Nirgends"));
+    QVERIFY_THROWS_EXCEPTION(DataError, projekte.setSql("Select * From Projects"));
+}
+
+void TestDataset::navigation() {
+    DataFixture db;
+    db.connection.execute("insert into Status (Bezeichnung) values ('a'), ('b'), ('c')");
+    Dataset status(db.connection, "Status");
+    status.setTable("Status", true);
+    QSignalSpy scrolled(&status, &Dataset::afterScroll);
+    status.open();
+    QCOMPARE(scrolled.count(), 1); // right after opening with rows
+    QVERIFY(status.bof() && !status.eof());
+    QStringList seen;
+    for (; !status.eof(); status.next())
+        seen << status.fieldByName("Bezeichnung").asString();
+    QCOMPARE(seen, QStringList({"a", "b", "c"}));
+    QCOMPARE(status.recNo(), 2);
+    QCOMPARE(scrolled.count(), 3); // the step past the end moves nowhere
+    status.prior();
+    QCOMPARE(status.fieldByName("Bezeichnung").asString(), QString("b"));
+    status.moveTo(99);
+    QCOMPARE(status.recNo(), 2);
+
+    Dataset none(db.connection, "None");
+    none.setSql("Select * From Status where ID < 0");
+    QSignalSpy noScroll(&none, &Dataset::afterScroll);
+    none.open();
+    QVERIFY(none.bof() && none.eof());
+    QCOMPARE(none.recNo(), -1);
+    QCOMPARE(none.fieldByName("Bezeichnung").asString(), QString());
+    QCOMPARE(noScroll.count(), 0);
+}
+
+void TestDataset::cancelOfAppendRemovesTheRow() {
+    DataFixture db;
+    db.connection.execute("insert into Kategorien (Bezeichnung) values ('a'), ('b')");
+    Dataset kategorien(db.connection, "Kategorien");
+    kategorien.setSql(QStringList{"Select * From Kategorien", "where not del"});
+    kategorien.open();
+    kategorien.first();
+    QSignalSpy removed(&kategorien, &Dataset::rowRemoved);
+    kategorien.append();
+    QCOMPARE(kategorien.recordCount(), 3);
+    QCOMPARE(kategorien.recNo(), 2);
+    kategorien.fieldByName("Bezeichnung").setAsString("verworfen");
+    kategorien.cancel();
+    QCOMPARE(kategorien.state(), Dataset::State::Browse);
+    QCOMPARE(kategorien.recordCount(), 2);
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(kategorien.fieldByName("Bezeichnung").asString(), QString("a"));
+    QCOMPARE(db.read("Select count(*) as n From Kategorien", "n"), QString("2"));
+
+    // A cancelled edit brings back the stored value.
+    kategorien.edit();
+    kategorien.fieldByName("Bezeichnung").setAsString("x");
+    kategorien.cancel();
+    QCOMPARE(kategorien.fieldByName("Bezeichnung").asString(), QString("a"));
+}
+
+void TestDataset::deleteRemovesFromDatabaseAndSnapshot() {
+    DataFixture db;
+    db.connection.execute("insert into Aufgaben (ABezeichnung) values ('a'), ('b'), ('c')");
+    db.connection.execute("insert into PRZeiten (AID, Bezeichnung) values (2, 'bleibt')");
+    Dataset aufgaben(db.connection, "Aufgaben");
+    aufgaben.setSql("Select * From Aufgaben");
+    aufgaben.open();
+    aufgaben.next();
+    aufgaben.deleteRecord();
+    QCOMPARE(aufgaben.recordCount(), 2);
+    QCOMPARE(aufgaben.fieldByName("ABezeichnung").asString(), QString("c"));
+    aufgaben.deleteRecord();
+    QCOMPARE(aufgaben.fieldByName("ABezeichnung").asString(), QString("a"));
+    QCOMPARE(db.read("Select count(*) as n From Aufgaben", "n"), QString("1"));
+    // The database enforces no references: the time entry of the deleted task stays.
+    QCOMPARE(db.read("Select * From PRZeiten", "AID"), QString("2"));
+}
+
+void TestDataset::refreshRereadsHeldRowsOnly() {
+    DataFixture db;
+    db.connection.execute("insert into Aufgaben (ABezeichnung, AWV) values ('a', 1), ('b', 1)");
+    Dataset awv(db.connection, "AWV");
+    awv.setSql(QStringList{"SELECT Aufgaben.* FROM Aufgaben", "where aerledigt is null"});
+    awv.open();
+    awv.last();
+    db.connection.execute("update Aufgaben set AErledigt = 40000, ABezeichnung = 'B' where "
+                          "ABezeichnung = 'b'");
+    db.connection.execute("delete from Aufgaben where ABezeichnung = 'a'");
+    db.connection.execute("insert into Aufgaben (ABezeichnung) values ('neu')");
+
+    awv.refresh();
+    QCOMPARE(awv.recordCount(), 2);
+    QCOMPARE(awv.recNo(), 1);
+    QCOMPARE(awv.fieldByName("ABezeichnung").asString(), QString("B"));
+    QCOMPARE(awv.fieldByName("AErledigt").asDateTime(), 40000.0);
+    awv.first();
+    QCOMPARE(awv.fieldByName("ABezeichnung").asString(), QString("a"));
+}
+
+// Bound controls write their texts when the post starts; one that cannot stops the post.
+void TestDataset::failingControlStopsPost() {
+    DataFixture db;
+    Dataset typen(db.connection, "Typen");
+    typen.setSql("Select * From Typen");
+    typen.open();
+    typen.append();
+    bool fail = true;
+    connect(typen.dataSource(), &DataSource::updateRecord, &typen, [&] {
+        typen.fieldByName("Bezeichnung").setAsString("vom Feld");
+        if (fail)
+            throw DataError("»x« ist keine gültige Zahl.");
+    });
+    QVERIFY_THROWS_EXCEPTION(DataError, typen.post());
+    QCOMPARE(typen.state(), Dataset::State::Insert);
+    QCOMPARE(db.read("Select count(*) as n From Typen", "n"), QString("0"));
+    fail = false;
+    typen.post();
+    QCOMPARE(db.read("Select * From Typen", "Bezeichnung"), QString("vom Feld"));
+}
+
+ORBENTA_TEST_MAIN(TestDataset)
+#include "tst_dataset.moc"

@@ -1,0 +1,286 @@
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScopeGuard>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using Scope = SettingsStore::Scope;
+
+namespace {
+
+QByteArray fileContent(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+}
+
+// The value names stored on disk under the Orbenta key, as spelled there.
+QStringList storedNames(const QString& file) {
+    const QJsonObject root = QJsonDocument::fromJson(fileContent(file)).object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (it.key().compare(OrbentaKey, Qt::CaseInsensitive) == 0)
+            return it.value().toObject().keys();
+    }
+    return {};
+}
+
+// Lets writes beyond a size fail as on a full disk, for root as well as for everyone else.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
+} // namespace
+
+class TestSettingsStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void namesIgnoreCaseWithoutTwins();
+    void otherTypeReadsAsMissing_data();
+    void otherTypeReadsAsMissing();
+    void missingFileKeyAndValue();
+    void corruptFileReadsAsEmpty_data();
+    void corruptFileReadsAsEmpty();
+    void keyHierarchy();
+    void writesReachOtherInstances();
+    void failedWriteKeepsOldFile_data();
+    void failedWriteKeepsOldFile();
+};
+
+void TestSettingsStore::namesIgnoreCaseWithoutTwins() {
+    TestEnvironment env;
+    {
+        SettingsStore store(Scope::User);
+        store.writeInteger(OrbentaKey, "left", 20);
+        store.writeInteger("software\\selvaner\\ORBENTA", "LEFT", 35);
+        QCOMPARE(store.readInteger(OrbentaKey, "Left"), 35);
+        QCOMPARE(store.valueNames(OrbentaKey), QStringList{"LEFT"});
+
+        // A name written with another type replaces the value too.
+        store.writeString(OrbentaKey, "Max", "ja");
+        store.writeInteger(OrbentaKey, "MAX", 0);
+        QCOMPARE(store.readInteger(OrbentaKey, "max"), 0);
+        QCOMPARE(store.readString(OrbentaKey, "max"), std::nullopt);
+    }
+    QStringList names = storedNames(env.userSettingsFile());
+    names.sort();
+    QCOMPARE(names, (QStringList{"LEFT", "MAX"}));
+
+    SettingsStore reopened(Scope::User);
+    QCOMPARE(reopened.readInteger(OrbentaKey, "left"), 35);
+    QCOMPARE(reopened.readInteger(OrbentaKey, "Max"), 0);
+}
+
+// Values as an administrator might have typed them into the file.
+void TestSettingsStore::otherTypeReadsAsMissing_data() {
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<std::optional<int>>("integer");
+    QTest::addColumn<std::optional<QString>>("text");
+
+    QTest::newRow("integer") << QByteArray("20") << std::optional<int>(20)
+                             << std::optional<QString>();
+    QTest::newRow("negative") << QByteArray("-7") << std::optional<int>(-7)
+                              << std::optional<QString>();
+    QTest::newRow("text") << QByteArray("\"/srv/Orbenta Daten/\"") << std::optional<int>()
+                          << std::optional<QString>("/srv/Orbenta Daten/");
+    QTest::newRow("digits as text")
+        << QByteArray("\"20\"") << std::optional<int>() << std::optional<QString>("20");
+    QTest::newRow("empty text") << QByteArray("\"\"") << std::optional<int>()
+                                << std::optional<QString>("");
+    QTest::newRow("fraction") << QByteArray("1.5") << std::optional<int>()
+                              << std::optional<QString>();
+    QTest::newRow("beyond int") << QByteArray("3000000000") << std::optional<int>()
+                                << std::optional<QString>();
+    QTest::newRow("boolean") << QByteArray("true") << std::optional<int>()
+                             << std::optional<QString>();
+    QTest::newRow("null") << QByteArray("null") << std::optional<int>() << std::optional<QString>();
+    QTest::newRow("list") << QByteArray("[1]") << std::optional<int>() << std::optional<QString>();
+}
+
+void TestSettingsStore::otherTypeReadsAsMissing() {
+    QFETCH(QByteArray, json);
+    QFETCH(std::optional<int>, integer);
+    QFETCH(std::optional<QString>, text);
+    TestEnvironment env;
+    writeFile(env.machineSettingsFile(),
+              "{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": {\"DBPath\": " + json + "}}");
+
+    const SettingsStore store(Scope::Machine);
+    QCOMPARE(store.readInteger(OrbentaKey, "dbpath"), integer);
+    QCOMPARE(store.readString(OrbentaKey, "DBPATH"), text);
+}
+
+void TestSettingsStore::missingFileKeyAndValue() {
+    TestEnvironment env;
+    SettingsStore store(Scope::User);
+    QVERIFY(!store.keyExists(OrbentaKey));
+    QCOMPARE(store.readInteger(OrbentaKey, "width"), std::nullopt);
+    QCOMPARE(store.readInteger(OrbentaKey, "width").value_or(848), 848);
+    QVERIFY(store.valueNames(OrbentaKey).isEmpty());
+    QVERIFY(!QFile::exists(env.userSettingsFile())); // reading creates nothing
+
+    store.createKey(OrbentaKey);
+    QVERIFY(store.keyExists(OrbentaKey));
+    QCOMPARE(store.readInteger(OrbentaKey, "width"), std::nullopt);
+    QCOMPARE(store.readString(OrbentaKey, "width"), std::nullopt);
+
+    // Each scope has its own file.
+    QVERIFY(!SettingsStore(Scope::Machine).keyExists(OrbentaKey));
+}
+
+void TestSettingsStore::corruptFileReadsAsEmpty_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\x01\xff\x00 kein JSON", 14);
+    QTest::newRow("cut off") << QByteArray("{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": {\"left\": 2");
+    QTest::newRow("list") << QByteArray("[1, 2]");
+    QTest::newRow("key not an object") << QByteArray("{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": 5}");
+}
+
+void TestSettingsStore::corruptFileReadsAsEmpty() {
+    QFETCH(QByteArray, content);
+    TestEnvironment env;
+    writeFile(env.userSettingsFile(), content);
+
+    SettingsStore store(Scope::User);
+    QCOMPARE(store.readInteger(OrbentaKey, "left"), std::nullopt);
+    QVERIFY(store.valueNames(OrbentaKey).isEmpty());
+
+    // The next write replaces the broken file with a sound one.
+    store.writeInteger(OrbentaKey, "LEFT", 40);
+    QCOMPARE(SettingsStore(Scope::User).readInteger(OrbentaKey, "left"), 40);
+}
+
+void TestSettingsStore::keyHierarchy() {
+    TestEnvironment env;
+    const QString grid = OrbentaKey + "\\MainGrid";
+    {
+        SettingsStore store(Scope::User);
+        store.writeInteger(OrbentaKey, "left", 1);
+        store.createKey(grid);
+        store.writeInteger(grid, "left", 2);
+        store.createKey(grid.toUpper()); // present already: changes nothing
+        store.createKey(OrbentaKey + "\\ToDoGrid");
+    }
+    SettingsStore store(Scope::User);
+    QVERIFY(store.keyExists("\\software\\selvaner\\orbenta\\maingrid\\"));
+    QVERIFY(store.keyExists(OrbentaKey + "\\TODOGRID")); // empty keys are kept
+    QVERIFY(store.keyExists("SOFTWARE\\Selvaner"));      // parents exist with their children
+    QVERIFY(!store.keyExists("SOFTWARE\\Selvaner\\Orb"));
+    QVERIFY(!store.keyExists(grid + "\\Spalte"));
+
+    // A subkey's values are its own.
+    QCOMPARE(store.readInteger(OrbentaKey, "left"), 1);
+    QCOMPARE(store.readInteger(grid, "LEFT"), 2);
+    QCOMPARE(store.valueNames(grid), QStringList{"left"});
+    QCOMPARE(store.readInteger(OrbentaKey + "\\TimeGrid", "left"), std::nullopt);
+}
+
+void TestSettingsStore::writesReachOtherInstances() {
+    TestEnvironment env;
+    SettingsStore first(Scope::User);
+    SettingsStore second(Scope::User);
+    first.writeInteger(OrbentaKey, "WIDTH", 900);
+    second.writeInteger(OrbentaKey, "HEIGHT", 700); // must not drop WIDTH
+    second.deleteValue(OrbentaKey, "nirgends");
+
+    SettingsStore fresh(Scope::User);
+    QCOMPARE(fresh.readInteger(OrbentaKey, "width"), 900);
+    QCOMPARE(fresh.readInteger(OrbentaKey, "height"), 700);
+
+    QCOMPARE(first.readInteger(OrbentaKey, "height"), std::nullopt); // a snapshot until...
+    first.reload();
+    QCOMPARE(first.readInteger(OrbentaKey, "height"), 700);
+
+    fresh.deleteValue(OrbentaKey, "Width");
+    QCOMPARE(SettingsStore(Scope::User).readInteger(OrbentaKey, "width"), std::nullopt);
+}
+
+void TestSettingsStore::failedWriteKeepsOldFile_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("expectedText");
+    QTest::newRow("disk full mid-write") << "limit"
+                                         << "konnte nicht geschrieben werden";
+    QTest::newRow("folder is a file") << "file"
+                                      << "konnte nicht geschrieben werden";
+    QTest::newRow("folder without rights") << "rights"
+                                           << "Keine Schreibberechtigung";
+}
+
+void TestSettingsStore::failedWriteKeepsOldFile() {
+    QFETCH(QString, how);
+    QFETCH(QString, expectedText);
+    if (how == "rights" && geteuid() == 0)
+        QSKIP("root may write into any folder");
+    TestEnvironment env;
+    QString file = env.machineSettingsFile();
+    if (how == "file") {
+        writeFile(env.rootFolder() + "/blockiert", "kein Ordner");
+        file = env.rootFolder() + "/blockiert/Orbenta.json";
+        SettingsStore::setLocations(file, env.userSettingsFile());
+    } else {
+        SettingsStore(Scope::Machine).writeString(OrbentaKey, "DBPath", "/alt/");
+    }
+    const QByteArray before = fileContent(file);
+    const QString folder = QFileInfo(file).absolutePath();
+
+    SettingsStore store(Scope::Machine);
+    const QString big(200000, QLatin1Char('x'));
+    try {
+        if (how == "limit") {
+            FileSizeLimit limit(before.size() + 100);
+            store.writeString(OrbentaKey, "DBPath", big);
+        } else if (how == "rights") {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            auto restore = qScopeGuard([&] {
+                QFile::setPermissions(folder,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            });
+            store.writeString(OrbentaKey, "DBPath", big);
+        } else {
+            store.writeString(OrbentaKey, "DBPath", big);
+        }
+        QFAIL("the write did not fail");
+    } catch (const SettingsError& e) {
+        QVERIFY2(e.message().contains(expectedText), qPrintable(e.message()));
+        QVERIFY2(e.message().contains("Einstellungen wurden nicht gespeichert"),
+                 qPrintable(e.message()));
+    }
+
+    QCOMPARE(fileContent(file), before);
+    // Neither the store nor the folder keeps a trace of the failed write.
+    QCOMPARE(store.readString(OrbentaKey, "DBPath"),
+             how == "file" ? std::nullopt : std::optional<QString>("/alt/"));
+    if (how != "file")
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"Orbenta.json"});
+}
+
+ORBENTA_TEST_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"
