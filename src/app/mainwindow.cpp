@@ -25,6 +25,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -461,8 +462,17 @@ void TTMSForm1::resizeEvent(QResizeEvent* event) {
 bool TTMSForm1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
     switch (event->type()) {
+    case QEvent::Resize: {
+        // The minimum height holds from the first resize after the first showing on, as the
+        // window opens at its stored height even when that is lower.
+        const auto* resize = static_cast<QResizeEvent*>(event);
+        if (!m_firstShow && !m_adjustingFrame && resize->oldSize().isValid() &&
+            resize->oldSize() != resize->size())
+            m_resizedSinceShown = true;
+        applyFrame();
+        break;
+    }
     case QEvent::Move:
-    case QEvent::Resize:
     case QEvent::WindowStateChange:
         applyFrame();
         break;
@@ -476,7 +486,7 @@ void TTMSForm1::applyFrame() {
     const QWindow* window = windowHandle();
     const QMargins margins = window ? window->frameMargins() : QMargins();
     const int frameHeight = margins.top() + margins.bottom();
-    if (!m_firstShow)
+    if (m_resizedSinceShown)
         setMinimumHeight(qMax(0, MinimumOuterHeight - frameHeight));
     if (m_frameApplied || !isVisible() ||
         (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
@@ -486,8 +496,10 @@ void TTMSForm1::applyFrame() {
     if (margins.isNull() || size() != m_storedFrame.size())
         return;
     m_frameApplied = true;
+    m_adjustingFrame = true;
     resize(m_storedFrame.size().shrunkBy(margins));
     move(m_storedFrame.topLeft());
+    m_adjustingFrame = false;
 }
 
 void TTMSForm1::PM_DBPFadClick() {

@@ -99,6 +99,8 @@ private:
     // The outer geometry as stored; the frame's share is known only once the window stands.
     QRect m_storedFrame;
     bool m_frameApplied = false;
+    bool m_adjustingFrame = false;
+    bool m_resizedSinceShown = false; // the minimum height holds from then on
     int m_wvHeight = 150;
 
     int m_refreshMinutes = 0;

@@ -62,6 +62,7 @@ private slots:
     void options_data();
     void options();
     void minimumHeightAfterFirstShowing();
+    void lowStoredHeightStandsUntilResized();
     void changeDatabaseFolder_data();
     void changeDatabaseFolder();
     void help_data();
@@ -365,6 +366,20 @@ void StartupTest::minimumHeightAfterFirstShowing() {
     QVERIFY(program.show());
     QTRY_COMPARE(window.frameGeometry().height(), 700);
     window.resize(window.width(), 300);
+    QTRY_COMPARE(window.frameGeometry().height(), 610);
+    window.resize(window.width(), 800);
+    QTRY_COMPARE(window.height(), 800);
+}
+
+void StartupTest::lowStoredHeightStandsUntilResized() {
+    TestEnvironment env;
+    writeFixture(env);
+    storeDbPath(env.databaseFolder());
+    RunningProgram program(env);
+    TTMSForm1& window = program.window();
+    QVERIFY(program.show());
+    QCOMPARE(window.frameGeometry().height(), 461);
+    window.resize(window.width(), window.height() + 20);
     QTRY_COMPARE(window.frameGeometry().height(), 610);
     window.resize(window.width(), 800);
     QTRY_COMPARE(window.height(), 800);
