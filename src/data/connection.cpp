@@ -35,9 +35,76 @@ namespace {
 const char* const BusyText = "Die Datenbank wird gerade von einem anderen Programm bearbeitet. "
                              "Bitte versuchen Sie es später noch einmal.";
 
-bool onNetworkFileSystem(const QString& folder) {
+// The engine's own texts are English; the user reads them in German. A text of a kind not
+// listed here is passed on as the engine wrote it.
+QString germanEngineText(int code, const QString& message) {
+    switch (code & 0xFF) {
+    case SQLITE_READONLY:
+        return QStringLiteral("Die Datenbank ist schreibgeschützt.");
+    case SQLITE_FULL:
+        return QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei.");
+    case SQLITE_IOERR:
+        return QStringLiteral("Die Datenbankdatei kann nicht gelesen oder geschrieben werden.");
+    case SQLITE_CORRUPT:
+        return QStringLiteral("Die Datenbankdatei ist beschädigt.");
+    case SQLITE_NOTADB:
+        return QStringLiteral("Die Datei ist keine Datenbank.");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Die Datenbankdatei kann nicht geöffnet werden.");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Der Zugriff auf die Datenbank ist nicht erlaubt.");
+    case SQLITE_NOMEM:
+        return QStringLiteral("Der Arbeitsspeicher reicht nicht aus.");
+    default:
+        break;
+    }
+    static const struct {
+        QRegularExpression pattern;
+        const char* text; // %1, %2: the pattern's captures
+    } known[] = {
+        {QRegularExpression(QStringLiteral(R"(^no such column: (.+)$)")),
+         "Das Feld »%1« gibt es nicht."},
+        {QRegularExpression(QStringLiteral(R"(^no such table: (.+)$)")),
+         "Die Tabelle »%1« gibt es nicht."},
+        {QRegularExpression(QStringLiteral(R"(^table (\S+) has no column named (.+)$)")),
+         "Die Tabelle »%1« hat kein Feld »%2«."},
+        {QRegularExpression(QStringLiteral(R"(^ambiguous column name: (.+)$)")),
+         "Der Feldname »%1« ist nicht eindeutig."},
+        {QRegularExpression(QStringLiteral(R"re(^near "(.*)": syntax error$)re")),
+         "Syntaxfehler bei »%1«."},
+        {QRegularExpression(QStringLiteral(R"re(^unrecognized token: "(.*)"$)re")),
+         "Unbekanntes Zeichen »%1«."},
+        {QRegularExpression(QStringLiteral(R"(^incomplete input$)")),
+         "Die Anweisung ist unvollständig."},
+        {QRegularExpression(QStringLiteral(R"(^no such function: (.+)$)")),
+         "Die Funktion »%1« gibt es nicht."},
+        {QRegularExpression(QStringLiteral(R"(^wrong number of arguments to function (.+)\(\)$)")),
+         "Die Funktion »%1« hat die falsche Zahl von Argumenten."},
+        {QRegularExpression(QStringLiteral(R"(^misuse of aggregate(?: function)?:? (.+)\(\)$)")),
+         "Die Funktion »%1« ist hier nicht erlaubt."},
+        {QRegularExpression(QStringLiteral(R"(ORDER BY term out of range)")),
+         "Die Sortierung nennt eine Spalte, die es nicht gibt."},
+        {QRegularExpression(QStringLiteral(R"(^NOT NULL constraint failed: (.+)$)")),
+         "Das Feld »%1« darf nicht leer sein."},
+        {QRegularExpression(QStringLiteral(R"(^UNIQUE constraint failed: (.+)$)")),
+         "Den Wert von »%1« gibt es schon."},
+    };
+    for (const auto& entry : known) {
+        const QRegularExpressionMatch match = entry.pattern.match(message);
+        if (!match.hasMatch())
+            continue;
+        const QString text = QString::fromUtf8(entry.text);
+        return match.lastCapturedIndex() >= 2   ? text.arg(match.captured(1), match.captured(2))
+               : match.lastCapturedIndex() == 1 ? text.arg(match.captured(1))
+                                                : text;
+    }
+    return message;
+}
+
+bool onNetworkFileSystem(const QString& path) {
     struct statfs info;
-    if (statfs(QFile::encodeName(folder).constData(), &info) != 0)
+    if (statfs(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     switch (static_cast<quint32>(info.f_type)) {
     case 0x6969:     // NFS
@@ -306,7 +373,8 @@ void Connection::open() {
     const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        const QString reason =
+            germanEngineText(rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
         sqlite3_close(db);
         throw DataError(
             QStringLiteral("Die Datenbank »%1« kann nicht geöffnet werden: %2").arg(file, reason));
@@ -318,7 +386,8 @@ void Connection::open() {
         const QString context =
             QStringLiteral("Die Datenbank »%1« kann nicht geöffnet werden").arg(file);
         run("PRAGMA foreign_keys=OFF", context);
-        const bool network = onNetworkFileSystem(info.absolutePath());
+        // The file itself: a link to a network share puts the database there.
+        const bool network = onNetworkFileSystem(info.absoluteFilePath());
         run(network ? "PRAGMA journal_mode=DELETE" : "PRAGMA journal_mode=WAL", context);
         run("PRAGMA synchronous=FULL", context);
         sqlite3_stmt* statement = nullptr;
@@ -427,8 +496,6 @@ const TableInfo* Connection::table(const QString& name) const {
 }
 
 void Connection::execute(const QString& sql) {
-    if (!m_db)
-        throw DataError(QStringLiteral("Die Verbindung zur Datenbank ist nicht geöffnet."));
     beginWrite();
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         const DataError failure = error(QStringLiteral("Fehler in der Anweisung"));
@@ -473,7 +540,8 @@ DataError Connection::error(const QString& context) const {
     const int code = sqlite3_errcode(m_db) & 0xFF;
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         return DataError(QString::fromUtf8(BusyText));
-    return DataError(context + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db)));
+    return DataError(context + QStringLiteral(": ") +
+                     germanEngineText(code, QString::fromUtf8(sqlite3_errmsg(m_db))));
 }
 
 void Connection::throwError(const QString& context) const {

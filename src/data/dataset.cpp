@@ -31,8 +31,28 @@ static_assert(sizeof(Cell) == 16);
 
 struct CalculatedField {
     FieldDef def;
-    std::function<QVariant(const Dataset&, int row)> compute;
+    std::function<QVariant(const QVariant& source)> compute;
+    int source = -1; // the source field's index in the open result
 };
+
+// text(n) counts characters: one written as a surrogate pair (an emoji) is one, not two.
+qsizetype characterCount(const QString& text) {
+    qsizetype count = text.size();
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text.at(i).isLowSurrogate() && text.at(i - 1).isHighSurrogate())
+            --count;
+    }
+    return count;
+}
+
+void checkTextSize(const FieldDef& def, const QString& text) {
+    if (def.type != FieldType::Text || def.size <= 0 || text.size() <= def.size ||
+        characterCount(text) <= def.size)
+        return;
+    throw DataError(QStringLiteral("Der Text für das Feld »%1« ist zu lang (höchstens %2 Zeichen).")
+                        .arg(def.name)
+                        .arg(def.size));
+}
 
 // Takes one value of the statement's current row; a text is copied once, into the arena.
 inline void fillCell(Cell& cell, sqlite3_stmt* statement, int column, std::string& texts) {
@@ -119,7 +139,8 @@ std::optional<double> parseDateTime(const QString& input) {
         const std::optional<double> time = timeOfDay(match, 2);
         if (!time)
             return std::nullopt;
-        value += *time;
+        // Before the epoch the day part is negative while the time still counts forwards.
+        value += value < 0 ? -*time : *time;
     }
     return value;
 }
@@ -611,16 +632,18 @@ void Dataset::setTable(const QString& table, bool onlyNotDeleted) {
 }
 
 void Dataset::addCalculatedField(const QString& name, int size, const QString& sourceField,
-                                 std::function<QVariant(const Dataset&, int row)> compute) {
+                                 std::function<QVariant(const QVariant& source)> compute) {
     CalculatedField field;
     field.def.name = name;
     field.def.type = FieldType::Calculated;
     field.def.size = size;
     field.def.sourceField = sourceField;
     field.compute = std::move(compute);
-    m_storage->calculated.push_back(field);
-    if (active())
+    if (active()) {
+        field.source = fieldIndex(sourceField);
         m_fields.append(field.def);
+    }
+    m_storage->calculated.push_back(field);
 }
 
 void Dataset::setDisplayFormat(const QString& field, const QString& format) {
@@ -722,9 +745,12 @@ void Dataset::open() {
         }
     }
 
-    for (const CalculatedField& calculated : s.calculated)
-        fields.append(calculated.def);
     m_fields = fields;
+    // A grid reads a calculated field in every row: its source is looked up once here.
+    for (CalculatedField& calculated : s.calculated) {
+        calculated.source = fieldIndex(calculated.def.sourceField);
+        m_fields.append(calculated.def);
+    }
 
     m_current = s.rows.empty() ? -1 : 0;
     m_bof = true;
@@ -897,7 +923,10 @@ QVariant Dataset::value(int row, int field) const {
         return {};
     if (field >= s.columns) {
         const CalculatedField& calculated = s.calculated[size_t(field - s.columns)];
-        return calculated.compute ? calculated.compute(*this, row) : QVariant();
+        if (!calculated.compute)
+            return {};
+        return calculated.compute(calculated.source >= 0 ? value(row, calculated.source)
+                                                         : QVariant());
     }
     if (editing() && row == m_current)
         return bufferValue(field);
@@ -1006,11 +1035,7 @@ void Dataset::setBufferValue(int field, const QVariant& input) {
         case FieldType::Text:
         case FieldType::Memo:
             value = isText ? text : valueText(FieldType::Float, input);
-            if (def.type == FieldType::Text && def.size > 0 && value.toString().size() > def.size)
-                throw DataError(QStringLiteral("Der Text für das Feld »%1« ist zu lang (höchstens "
-                                               "%2 Zeichen).")
-                                    .arg(def.name)
-                                    .arg(def.size));
+            checkTextSize(def, value.toString());
             break;
         case FieldType::Integer:
             if (isText) {
@@ -1037,9 +1062,9 @@ void Dataset::setBufferValue(int field, const QVariant& input) {
                 value = *number;
             } else if (isCurrency(input)) {
                 value = input.value<Currency>().toDouble();
-            } else {
+            } else if (std::isfinite(input.toDouble())) {
                 value = input.toDouble();
-            }
+            } // NaN (an invalid date) leaves the field empty, as the engine would store it
             break;
         case FieldType::Currency:
             if (isText) {
@@ -1124,17 +1149,8 @@ void Dataset::post() {
     // Bound controls write their texts first; one that cannot throws, and nothing is stored.
     emit m_source->updateRecord();
 
+    // Every value in the buffer was checked when it was written (text sizes included).
     Storage& s = *m_storage;
-    for (int f = 0; f < s.columns; ++f) {
-        const FieldDef& def = m_fields[f];
-        if (s.changed[f] && def.type == FieldType::Text && def.size > 0 &&
-            s.buffer[f].toString().size() > def.size)
-            throw DataError(
-                QStringLiteral("Der Text für das Feld »%1« ist zu lang (höchstens %2 Zeichen).")
-                    .arg(def.name)
-                    .arg(def.size));
-    }
-
     std::vector<int> written;
     for (const int f : s.baseFields) {
         if (s.changed[f] && f != s.keyField)
@@ -1275,8 +1291,8 @@ void Dataset::deleteRecord() {
     }
     cancel();
     if (recordCount() == 0)
-        throw DataError(
-            QStringLiteral("Die Datenmenge »%1« ist leer; es gibt nichts zu löschen.").arg(name()));
+        throw DataError(name() +
+                        QStringLiteral(": Operation bei leerer Datenmenge nicht ausführbar"));
     checkWritable();
     Storage& s = *m_storage;
     const Cell keyCell = s.cell(m_current, s.keyField);
@@ -1304,8 +1320,8 @@ void Dataset::deleteRecord() {
     m_bof = m_eof = count == 0;
     emit rowRemoved(removed);
     emit afterDelete();
-    if (m_current >= 0)
-        emit afterScroll();
+    // Also when the last row went: whoever follows the current row learns there is none.
+    emit afterScroll();
     emit m_source->dataChanged();
 }
 

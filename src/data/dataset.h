@@ -111,9 +111,10 @@ public:
     // left out.
     void setTable(const QString& table, bool onlyNotDeleted);
 
-    // Calculated fields are defined once; their value is computed whenever it is read.
+    // Calculated fields are defined once; their value is computed from the row's value of
+    // sourceField (the edit buffer's while editing) whenever it is read.
     void addCalculatedField(const QString& name, int size, const QString& sourceField,
-                            std::function<QVariant(const Dataset&, int row)> compute);
+                            std::function<QVariant(const QVariant& source)> compute);
     // A display format for a stored field, kept across reopenings.
     void setDisplayFormat(const QString& field, const QString& format);
 

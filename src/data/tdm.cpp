@@ -2,14 +2,6 @@
 
 #include "datetimevalue.h"
 
-namespace {
-
-QVariant fieldValue(const Dataset& dataset, int row, const char* name) {
-    return dataset.value(row, dataset.fieldIndex(QString::fromLatin1(name)));
-}
-
-} // namespace
-
 Tdm::Tdm(const QString& programFolder, QObject* parent)
     : QObject(parent), Projekte(ADOConnection1, QStringLiteral("Projekte"), this),
       Typen(ADOConnection1, QStringLiteral("Typen"), this),
@@ -39,8 +31,7 @@ Tdm::Tdm(const QString& programFolder, QObject* parent)
     Aufgaben.setSql(QStringLiteral("Select * From Aufgaben"));
     // A task without time entries shows no total at all, not "00:00".
     Aufgaben.addCalculatedField(QStringLiteral("AGZeitBez"), 50, QStringLiteral("AGesamtZeit"),
-                                [](const Dataset& dataset, int row) -> QVariant {
-                                    const QVariant total = fieldValue(dataset, row, "AGesamtZeit");
+                                [](const QVariant& total) -> QVariant {
                                     if (total.isNull() || total.toDouble() == 0)
                                         return QString();
                                     return showtime(total.toDouble());
@@ -49,8 +40,7 @@ Tdm::Tdm(const QString& programFolder, QObject* parent)
     Time.setSql(QStringLiteral("Select * From PRZeiten"));
     // An entry of no effort shows "00:00"; only an empty effort shows nothing.
     Time.addCalculatedField(QStringLiteral("AufwandBez"), 20, QStringLiteral("Aufwand"),
-                            [](const Dataset& dataset, int row) -> QVariant {
-                                const QVariant effort = fieldValue(dataset, row, "Aufwand");
+                            [](const QVariant& effort) -> QVariant {
                                 if (effort.isNull())
                                     return QString();
                                 return showtime(effort.toDouble());

@@ -14,13 +14,17 @@ private Q_SLOTS:
     void dataSourceOfConnectionText();
     void missingFileIsReportedAndNotCreated();
     void newDatabaseRefusesExistingFile();
+    void otherFileIsReportedAndKept();
     void columnTypesFromSchema_data();
     void columnTypesFromSchema();
     void localDiskUsesWriteAheadLog();
     void germanOrder_data();
     void germanOrder();
+    void engineErrorsInGerman_data();
     void engineErrorsInGerman();
     void busyDatabaseWaitsThenFails();
+    void cancelAfterFailedPost_data();
+    void cancelAfterFailedPost();
 };
 
 void TestConnection::dataSourceOfConnectionText_data() {
@@ -62,6 +66,30 @@ void TestConnection::newDatabaseRefusesExistingFile() {
     QVERIFY_THROWS_EXCEPTION(DataError, createDatabase(env.databaseFile()));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("keep me"));
+}
+
+// A file of another program under the database's name (the old engine's, say).
+void TestConnection::otherFileIsReportedAndKept() {
+    TestEnvironment env;
+    const QByteArray content("Standard Jet DB\0\0\0\0 und mehr", 32);
+    QFile file(env.databaseFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    Connection connection;
+    connection.setConnectionString(Tdm::connectionStringFor(env.databaseFolder()));
+    try {
+        connection.open();
+        QFAIL("another program's file opened");
+    } catch (const DataError& e) {
+        QCOMPARE(e.message(),
+                 QString("Die Datenbank »%1« kann nicht geöffnet werden: Die Datei ist keine "
+                         "Datenbank.")
+                     .arg(env.databaseFile()));
+    }
+    QVERIFY(!connection.connected());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), content);
 }
 
 void TestConnection::columnTypesFromSchema_data() {
@@ -151,23 +179,41 @@ void TestConnection::germanOrder() {
         -order);
 }
 
+void TestConnection::engineErrorsInGerman_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("statement"); // executed without a result, else opened
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing column") << "Select xyz From Projects" << false
+                                    << "Fehler in der Abfrage: Das Feld »xyz« gibt es nicht.";
+    QTest::newRow("sorting by a calculated field")
+        << "Select * From Aufgaben\norder by AGZeitBez asc" << false
+        << "Fehler in der Abfrage: Das Feld »AGZeitBez« gibt es nicht.";
+    QTest::newRow("key without its number")
+        << "delete from PRZeiten where PRID=" << true
+        << "Fehler in der Anweisung: Die Anweisung ist unvollständig.";
+    QTest::newRow("syntax") << "Select * Fro Projects" << false
+                            << "Fehler in der Abfrage: Syntaxfehler bei »Fro«.";
+    QTest::newRow("missing table") << "delete from Nirgends where ID=1" << true
+                                   << "Fehler in der Anweisung: Die Tabelle »Nirgends« gibt es "
+                                      "nicht.";
+}
+
 void TestConnection::engineErrorsInGerman() {
+    QFETCH(QString, sql);
+    QFETCH(bool, statement);
     DataFixture db;
     Dataset query(db.connection, "Query");
-    query.setSql("Select xyz From Projects");
+    query.setSql(sql);
     try {
-        query.open();
-        QFAIL("a missing column opened");
+        if (statement)
+            query.execSql();
+        else
+            query.open();
+        QFAIL("the engine took the text");
     } catch (const DataError& e) {
-        QCOMPARE(e.message(), QString("Fehler in der Abfrage: no such column: xyz"));
+        QTEST(e.message(), "message");
     }
     QVERIFY(!query.active());
-    try {
-        db.connection.execute("delete from Nirgends where ID=1");
-        QFAIL("a missing table was written");
-    } catch (const DataError& e) {
-        QCOMPARE(e.message(), QString("Fehler in der Anweisung: no such table: Nirgends"));
-    }
 }
 
 // A second running copy holds the write lock: a post waits for it, then fails clearly and
@@ -201,6 +247,46 @@ void TestConnection::busyDatabaseWaitsThenFails() {
     typen.post();
     QCOMPARE(db.read("Select count(*) as n From Typen where Bezeichnung='Wartung'", "n"),
              QString("1"));
+}
+
+void TestConnection::cancelAfterFailedPost_data() {
+    QTest::addColumn<bool>("append");
+    QTest::newRow("new row") << true;
+    QTest::newRow("changed row") << false;
+}
+
+// A post that fails keeps the row being edited; a cancel then brings back the stored state.
+void TestConnection::cancelAfterFailedPost() {
+    QFETCH(bool, append);
+    DataFixture db;
+    db.connection.execute("insert into Typen (Bezeichnung) values ('Wartung')");
+    db.connection.setBusyTimeout(50);
+    Connection other;
+    other.setConnectionString(db.connection.connectionString());
+    other.open();
+    other.beginWrite();
+
+    Dataset typen(db.connection, "Typen");
+    typen.setSql("Select * From Typen");
+    typen.open();
+    if (append)
+        typen.append();
+    else
+        typen.edit();
+    typen.fieldByName("Bezeichnung").setAsString("Umbau");
+    QVERIFY_THROWS_EXCEPTION(DataError, typen.post());
+    QCOMPARE(typen.state(), append ? Dataset::State::Insert : Dataset::State::Edit);
+    QCOMPARE(typen.fieldByName("Bezeichnung").asString(), QString("Umbau"));
+
+    typen.cancel();
+    other.rollback();
+    QCOMPARE(typen.state(), Dataset::State::Browse);
+    QCOMPARE(typen.recordCount(), 1);
+    QCOMPARE(typen.recNo(), 0);
+    QCOMPARE(typen.fieldByName("Bezeichnung").asString(), QString("Wartung"));
+    QCOMPARE(db.read("Select count(*) as n From Typen where Bezeichnung='Wartung'", "n"),
+             QString("1"));
+    QCOMPARE(db.read("Select count(*) as n From Typen", "n"), QString("1"));
 }
 
 ORBENTA_TEST_MAIN(TestConnection)

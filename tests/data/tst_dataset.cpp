@@ -22,7 +22,10 @@ class TestDataset : public QObject {
 
 private Q_SLOTS:
     void snapshotRule();
+    void rowDeletedThroughAnotherDataset();
+    void editWithoutRowStartsOne();
     void counterAndDefaultsRightAfterPost();
+    void followUpQueryUsesNow_data();
     void followUpQueryUsesNow();
     void joinWritesOnlyTheBaseTable();
     void germanOrderInQueries();
@@ -30,6 +33,7 @@ private Q_SLOTS:
     void currencyIsExact();
     void textIntoTypedFields_data();
     void textIntoTypedFields();
+    void invalidDateLeavesTheFieldEmpty();
     void sumReadsAsGermanNumber_data();
     void sumReadsAsGermanNumber();
     void namesIgnoreCase();
@@ -69,6 +73,54 @@ void TestDataset::snapshotRule() {
     QCOMPARE(b.fieldByName("Bezeichnung").asString(), QString("Neu"));
 }
 
+// The other dataset still holds the row: its changes are refused, its deletion is harmless.
+void TestDataset::rowDeletedThroughAnotherDataset() {
+    DataFixture db;
+    db.connection.execute(
+        "insert into Aufgaben (AProjectnr, ABezeichnung) values (1, 'a'), (1, 'b')");
+    Dataset list(db.connection, "List"), editor(db.connection, "Editor");
+    // The task list's text: its base text, then an empty order line.
+    list.setSql(QStringList{"Select * From Aufgaben where AProjectnr=1 and aerledigt is null", ""});
+    editor.setSql("Select * From Aufgaben");
+    list.open();
+    editor.open();
+    editor.deleteRecord();
+
+    list.edit();
+    list.fieldByName("ABezeichnung").setAsString("geändert");
+    try {
+        list.post();
+        QFAIL("a deleted row was posted");
+    } catch (const DataError& e) {
+        QCOMPARE(e.message(), QString("Der Datensatz kann nicht gespeichert werden: er wurde "
+                                      "inzwischen gelöscht."));
+    }
+    QCOMPARE(list.state(), Dataset::State::Edit);
+    list.cancel();
+    QCOMPARE(list.fieldByName("ABezeichnung").asString(), QString("a"));
+    QCOMPARE(db.read("Select count(*) as n From Aufgaben", "n"), QString("1"));
+
+    list.deleteRecord();
+    QCOMPARE(list.recordCount(), 1);
+    QCOMPARE(list.fieldByName("ABezeichnung").asString(), QString("b"));
+    QCOMPARE(db.read("Select * From Aufgaben", "ABezeichnung"), QString("b"));
+}
+
+// The first save of the options, with no row yet, creates the row.
+void TestDataset::editWithoutRowStartsOne() {
+    DataFixture db;
+    Dataset optionen(db.connection, "Optionen");
+    optionen.setTable("Optionen", false);
+    optionen.open();
+    QCOMPARE(optionen.fieldByName("ARefresh").asInteger(), 0);
+    optionen.edit();
+    QCOMPARE(optionen.state(), Dataset::State::Insert);
+    optionen.fieldByName("ARefresh").setAsInteger(5);
+    optionen.post();
+    QCOMPARE(optionen.recordCount(), 1);
+    QCOMPARE(db.read("Select * From Optionen", "ARefresh"), QString("5"));
+}
+
 void TestDataset::counterAndDefaultsRightAfterPost() {
     DataFixture db;
     Dataset projekte(db.connection, "Projekte");
@@ -98,32 +150,50 @@ void TestDataset::counterAndDefaultsRightAfterPost() {
     QCOMPARE(typen.fieldByName("del").asBoolean(), false);
 }
 
-// Due yesterday and due today at midnight are listed; due tomorrow and done are not.
+void TestDataset::followUpQueryUsesNow_data() {
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QStringList>("values");
+    QTest::newRow("default order") << "order by Bezeichnung"
+                                   << "Bezeichnung" << QStringList{"Anbau", "Umbau", "Umbau"};
+    QTest::newRow("project column, descending")
+        << "order by Projects.Bezeichnung desc"
+        << "Bezeichnung" << QStringList{"Umbau", "Umbau", "Anbau"};
+    QTest::newRow("task column") << "order by Aufgaben.AWV desc"
+                                 << "ABezeichnung" << QStringList{"heute", "gestern", "vorgestern"};
+}
+
+// Due earlier and due today at midnight are listed; due tomorrow and done are not. The lines
+// are sent as the follow-up list sends them.
 void TestDataset::followUpQueryUsesNow() {
+    QFETCH(QString, order);
+    QFETCH(QString, field);
     DataFixture db;
     const double today = DateTimeValue::today();
-    db.connection.execute("insert into Projects (Nr, Bezeichnung) values (1, 'Umbau')");
-    const auto task = [&](const QString& title, double due, const QString& done) {
+    db.connection.execute("insert into Projects (Nr, Bezeichnung) values (1, 'Umbau'), "
+                          "(2, 'Anbau')");
+    const auto task = [&](int project, const QString& title, double due, const QString& done) {
         db.connection.execute(
             QString("insert into Aufgaben (AProjectnr, ABezeichnung, AWV, AErledigt) "
-                    "values (1, '%1', %2, %3)")
+                    "values (%1, '%2', %3, %4)")
+                .arg(project)
                 .arg(title, number(due), done));
     };
-    task("gestern", today - 1, "null");
-    task("heute", today, "null");
-    task("morgen", today + 1, "null");
-    task("erledigt", today - 1, number(today));
+    task(1, "gestern", today - 1, "null");
+    task(1, "heute", today, "null");
+    task(2, "vorgestern", today - 2, "null");
+    task(1, "morgen", today + 1, "null");
+    task(2, "erledigt", today - 1, number(today));
 
     Dataset awv(db.connection, "AWV");
-    awv.setSql(FollowUpQuery);
+    awv.setSql(QStringList{"Select Projects.Bezeichnung, Aufgaben.* ",
+                           "FROM Projects INNER JOIN Aufgaben ON Projects.Nr = Aufgaben.AProjectnr",
+                           " where awv<=now() and aerledigt is null", order});
     awv.open();
-    QStringList titles;
-    for (awv.first(); !awv.eof(); awv.next()) {
-        QCOMPARE(awv.fieldByName("Bezeichnung").asString(), QString("Umbau"));
-        titles << awv.fieldByName("ABezeichnung").asString();
-    }
-    titles.sort();
-    QCOMPARE(titles, QStringList({"gestern", "heute"}));
+    QStringList values;
+    for (awv.first(); !awv.eof(); awv.next())
+        values << awv.fieldByName(field).asString();
+    QTEST(values, "values");
 }
 
 void TestDataset::joinWritesOnlyTheBaseTable() {
@@ -180,10 +250,16 @@ void TestDataset::tooLongTextIsRefused() {
     }
     QVERIFY_THROWS_EXCEPTION(DataError,
                              projekte.fieldByName("Gesamtkm").setAsString(QString(51, u'1')));
+    // A character beyond the BMP is one character, though written as two UTF-16 units.
+    const QString face = QString::fromUtf8("\U0001F600");
+    projekte.fieldByName("GesamtZeit").setAsString(face.repeated(50));
+    QVERIFY_THROWS_EXCEPTION(DataError,
+                             projekte.fieldByName("Gesamtkm").setAsString(face.repeated(51)));
     projekte.fieldByName("Beschreibung").setAsString(QString(5000, u'm')); // memo: no limit
     projekte.post();
     QCOMPARE(db.read("Select * From Projects", "Bezeichnung"), QString(255, QChar(u'ä')));
     QCOMPARE(db.read("Select * From Projects", "Gesamtkm"), QString());
+    QCOMPARE(db.read("Select * From Projects", "GesamtZeit"), face.repeated(50));
     QCOMPARE(db.read("Select * From Projects", "Beschreibung").size(), 5000);
 }
 
@@ -239,6 +315,10 @@ void TestDataset::textIntoTypedFields_data() {
                                     << "05.03.2009 14:30"
                                     << "05.03.2009 14:30:00"
                                     << "";
+    QTest::newRow("date with time before 1899") << "Von"
+                                                << "29.12.1899 06:00"
+                                                << "29.12.1899 06:00:00"
+                                                << "";
     QTest::newRow("impossible date") << "Von"
                                      << "31.02.2009"
                                      << ""
@@ -270,6 +350,20 @@ void TestDataset::textIntoTypedFields() {
     projekte.post();
     QCOMPARE(db.read("Select * From Projects", field), stored);
     QCOMPARE(projekte.fieldByName(field).isNull(), stored.isEmpty());
+}
+
+// An invalid date converts to NaN; the field takes it as empty, in the snapshot as stored.
+void TestDataset::invalidDateLeavesTheFieldEmpty() {
+    DataFixture db;
+    db.connection.execute("insert into Projects (Von) values (40000)");
+    Dataset projekte(db.connection, "Projekte");
+    projekte.setSql("Select * From Projects");
+    projekte.open();
+    projekte.edit();
+    projekte.fieldByName("Von").setAsDateTime(DateTimeValue::fromDate(QDate()));
+    projekte.post();
+    QVERIFY(projekte.fieldByName("Von").isNull());
+    QCOMPARE(db.read("Select count(*) as n From Projects where Von is null", "n"), QString("1"));
 }
 
 void TestDataset::sumReadsAsGermanNumber_data() {
@@ -376,6 +470,22 @@ void TestDataset::deleteRemovesFromDatabaseAndSnapshot() {
     QCOMPARE(db.read("Select count(*) as n From Aufgaben", "n"), QString("1"));
     // The database enforces no references: the time entry of the deleted task stays.
     QCOMPARE(db.read("Select * From PRZeiten", "AID"), QString("2"));
+
+    // The last row: no row is current any more, and those who follow the row are told.
+    QSignalSpy scrolled(&aufgaben, &Dataset::afterScroll);
+    aufgaben.deleteRecord();
+    QCOMPARE(scrolled.count(), 1);
+    QVERIFY(aufgaben.isEmpty() && aufgaben.eof() && aufgaben.bof());
+    QCOMPARE(aufgaben.recNo(), -1);
+    QCOMPARE(aufgaben.fieldByName("ABezeichnung").asString(), QString());
+    try {
+        aufgaben.deleteRecord();
+        QFAIL("an empty dataset deleted a row");
+    } catch (const DataError& e) {
+        QCOMPARE(e.message(),
+                 QString("Aufgaben: Operation bei leerer Datenmenge nicht ausführbar"));
+    }
+    QCOMPARE(db.read("Select count(*) as n From Aufgaben", "n"), QString("0"));
 }
 
 void TestDataset::refreshRereadsHeldRowsOnly() {
