@@ -200,7 +200,13 @@ BoundComboBox::BoundComboBox(QWidget* parent) : QComboBox(parent) {
 }
 
 void BoundComboBox::load() {
-    const QString text = fieldText();
+    showText(fieldText());
+}
+
+void BoundComboBox::showText(const QString& text) {
+    const int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index != currentIndex())
+        setCurrentIndex(index);
     if (text != currentText())
         setEditText(text);
 }

@@ -104,6 +104,9 @@ public:
 protected:
     void load() override;
     void store() override;
+    // Shows the text and makes the entry of exactly that text the current one (none when no
+    // entry has it), so the arrow keys and the drop-down list start from it.
+    void showText(const QString& text);
 };
 
 // A number spinner bound to an integer field. An empty field shows 0 and stays empty unless the

@@ -2,11 +2,14 @@
 
 #include "dataset.h"
 
+#include <QScopedValueRollback>
+
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DatasetModel::setDataset(Dataset* dataset) {
     if (m_dataset == dataset)
         return;
+    QScopedValueRollback<bool> changing(m_changingRows, true);
     beginResetModel();
     if (m_dataset)
         disconnect(m_dataset, nullptr, this, nullptr);
@@ -27,6 +30,7 @@ Dataset* DatasetModel::dataset() const {
 }
 
 void DatasetModel::setColumnLayout(const ColumnLayout& layout) {
+    QScopedValueRollback<bool> changing(m_changingRows, true);
     beginResetModel();
     m_layout = layout;
     resolveFields();
@@ -44,6 +48,7 @@ int DatasetModel::fieldIndexOf(int section) const {
 }
 
 void DatasetModel::resetFromDataset() {
+    QScopedValueRollback<bool> changing(m_changingRows, true);
     beginResetModel();
     m_rowCount = m_dataset && m_dataset->active() ? m_dataset->recordCount() : 0;
     resolveFields();
@@ -63,6 +68,7 @@ void DatasetModel::resolveFields() {
 
 void DatasetModel::onRowInserted(int row) {
     row = qBound(0, row, m_rowCount);
+    QScopedValueRollback<bool> changing(m_changingRows, true);
     beginInsertRows(QModelIndex(), row, row);
     ++m_rowCount;
     endInsertRows();
@@ -73,6 +79,7 @@ void DatasetModel::onRowRemoved(int row) {
         resetFromDataset();
         return;
     }
+    QScopedValueRollback<bool> changing(m_changingRows, true);
     beginRemoveRows(QModelIndex(), row, row);
     --m_rowCount;
     endRemoveRows();

@@ -28,6 +28,9 @@ public:
     const GridColumn* column(int section) const;
     // The dataset's index of a section's bound field; -1 when it has none.
     int fieldIndexOf(int section) const;
+    // While rows come and go: a view then moves its current row by itself, which is no move of
+    // the dataset's cursor (the dataset has placed it already).
+    bool changingRows() const { return m_changingRows; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -47,4 +50,5 @@ private:
     ColumnLayout m_layout;
     QVector<int> m_fieldIndexes; // by section; -1 for none
     int m_rowCount = 0;          // as the views know it, kept in step with the signals
+    bool m_changingRows = false;
 };

@@ -12,16 +12,24 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
 
-// A press this close to a header cell's edge grabs the border for resizing.
-constexpr int BorderGrip = 4;
 const QColor HighlightColor(0xFF, 0xFF, 0xA0);
 const QColor ProgressColor(0x00, 0xFF, 0x00); // lime
+const QColor FoundFrameColor(0x20, 0x20, 0x20);
+
+// What the cells are drawn with besides their texts.
+struct CellLook {
+    std::function<bool(int row)> strikeOut;
+    QString highlight; // empty: no highlighting
+    bool highlightCase = false;
+    QPersistentModelIndex found; // the cell the search went to last
+};
 
 int textMargin(const QWidget* widget) {
     return widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
@@ -42,14 +50,12 @@ private:
     std::function<bool(QEvent*)> m_handler;
 };
 
-// Draws the cells: the current-row mark, the selected row in orange, highlighted matches,
-// progress bars and struck-out rows.
+// Draws the cells: the current-row mark, the selected row in orange, highlighted matches, the
+// cell found by the search framed, progress bars and struck-out rows.
 class GridDelegate : public QStyledItemDelegate {
 public:
-    GridDelegate(ListGrid* grid, DatasetModel* model, const std::function<bool(int)>* strikeOut,
-                 const QString* highlight, const bool* highlightCase)
-        : QStyledItemDelegate(grid), m_grid(grid), m_model(model), m_strikeOut(strikeOut),
-          m_highlight(highlight), m_highlightCase(highlightCase) {}
+    GridDelegate(ListGrid* grid, DatasetModel* model, const CellLook* look)
+        : QStyledItemDelegate(grid), m_grid(grid), m_model(model), m_look(look) {}
 
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -87,14 +93,20 @@ public:
             lower.setColorAt(1, QColor(0xC8, 0x7D, 0x0F));
             p->fillRect(QRect(r.left(), r.top(), r.width(), mid - r.top()), upper);
             p->fillRect(QRect(r.left(), mid, r.width(), r.bottom() - mid + 1), lower);
-        } else if (matches(text, *m_highlight, *m_highlightCase)) {
+        } else if (matches(text, m_look->highlight, m_look->highlightCase)) {
             p->fillRect(r, HighlightColor);
         } else {
             p->fillRect(r, option.palette.base());
         }
 
+        if (m_look->found == index) {
+            p->setPen(FoundFrameColor);
+            p->setBrush(Qt::NoBrush);
+            p->drawRect(r.adjusted(0, 0, -1, -1));
+        }
+
         QFont font = option.font;
-        if (*m_strikeOut && (*m_strikeOut)(index.row()))
+        if (m_look->strikeOut && m_look->strikeOut(index.row()))
             font.setStrikeOut(true);
         p->setFont(font);
         const QColor textColor = selected ? QColor(Qt::black) : option.palette.text().color();
@@ -130,9 +142,7 @@ public:
 private:
     ListGrid* m_grid;
     DatasetModel* m_model;
-    const std::function<bool(int)>* m_strikeOut;
-    const QString* m_highlight;
-    const bool* m_highlightCase;
+    const CellLook* m_look;
 };
 
 } // namespace
@@ -142,10 +152,8 @@ struct ListGrid::Private {
     DatasetModel* model = nullptr;
     QPointer<Dataset> dataset;
     SortHandler sortHandler;
-    std::function<bool(int)> strikeOut;
+    CellLook look;
     QPointer<QMenu> contextMenu;
-    QString highlight;
-    bool highlightCase = false;
 
     // header click
     int pressedSection = -1;
@@ -162,10 +170,17 @@ struct ListGrid::Private {
 
     QHeaderView* header() const { return q->horizontalHeader(); }
 
+    // The found cell stays framed while its row is the current one.
+    void dropFoundOffRow(int row) {
+        if (look.found.isValid() && look.found.row() != row)
+            look.found = QPersistentModelIndex();
+    }
+
     void syncFromDataset() {
         if (!dataset || syncing)
             return;
         const int row = dataset->recNo();
+        dropFoundOffRow(row);
         syncing = true;
         if (row < 0 || row >= model->rowCount()) {
             q->selectionModel()->clear();
@@ -183,8 +198,9 @@ struct ListGrid::Private {
     }
 
     void currentRowChanged(const QModelIndex& current) {
-        if (syncing || !dataset || !current.isValid())
+        if (syncing || !dataset || !current.isValid() || model->changingRows())
             return;
+        dropFoundOffRow(current.row());
         if (current.row() != dataset->recNo()) {
             syncing = true;
             struct Reset {
@@ -196,10 +212,14 @@ struct ListGrid::Private {
         q->viewport()->update();
     }
 
+    // Exactly where the header itself grabs a border for resizing (a margin of 4 pixels in the
+    // program's style): such a press never sorts, and any other press on a cell can.
     bool nearBorder(int section, int x) const {
+        const int grip =
+            header()->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, header());
         const int left = header()->sectionViewportPosition(section);
         const int right = left + header()->sectionSize(section);
-        return x - left <= BorderGrip || right - 1 - x <= BorderGrip;
+        return x < left + grip || x > right - grip;
     }
 
     bool headerEvent(QEvent* event) {
@@ -290,8 +310,7 @@ struct ListGrid::Private {
 ListGrid::ListGrid(QWidget* parent) : QTableView(parent), d(std::make_unique<Private>(this)) {
     d->model = new DatasetModel(this);
     setModel(d->model);
-    setItemDelegate(
-        new GridDelegate(this, d->model, &d->strikeOut, &d->highlight, &d->highlightCase));
+    setItemDelegate(new GridDelegate(this, d->model, &d->look));
 
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -423,7 +442,7 @@ void ListGrid::clearSortIndicator() {
 }
 
 void ListGrid::setStrikeOutHook(std::function<bool(int row)> hook) {
-    d->strikeOut = std::move(hook);
+    d->look.strikeOut = std::move(hook);
     viewport()->update();
 }
 
@@ -468,6 +487,7 @@ bool ListGrid::findNext(const QString& text, bool forward, bool matchCase) {
             continue;
         if (d->dataset && d->dataset->recNo() != row)
             d->dataset->moveTo(row);
+        d->look.found = index;
         d->syncing = true;
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                      QItemSelectionModel::Rows);
@@ -480,8 +500,17 @@ bool ListGrid::findNext(const QString& text, bool forward, bool matchCase) {
 }
 
 void ListGrid::setHighlight(const QString& text, bool matchCase) {
-    d->highlight = text;
-    d->highlightCase = matchCase;
+    d->look.highlight = text;
+    d->look.highlightCase = matchCase;
+    viewport()->update();
+}
+
+QModelIndex ListGrid::foundCell() const {
+    return d->look.found;
+}
+
+void ListGrid::clearFoundCell() {
+    d->look.found = QPersistentModelIndex();
     viewport()->update();
 }
 

@@ -52,7 +52,10 @@ public:
     QString cellText(int row, int position) const;
 
     // Searching the cells shown; returns true and moves to the match when found. Wraps around.
+    // The cell found is framed while its row stays the current one.
     bool findNext(const QString& text, bool forward, bool matchCase);
+    QModelIndex foundCell() const; // invalid when none is framed
+    void clearFoundCell();
     void setHighlight(const QString& text, bool matchCase); // empty text: no highlighting
 
 Q_SIGNALS:

@@ -93,4 +93,5 @@ void SearchBar::showEvent(QShowEvent* event) {
 void SearchBar::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     d->grid->setHighlight(QString(), false);
+    d->grid->clearFoundCell();
 }

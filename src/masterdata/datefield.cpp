@@ -114,6 +114,7 @@ void DateField::checkDate() {
             QStringLiteral("\n") +
             QStringLiteral("Bei \"Nein\" erhält das Feld wieder den Fokus bis ein korrektes "
                            "Datum eingegeben wurde."));
+    EntryFocus::regainWindow(this);
     if (answer == MessageDialogs::Answer::Yes)
         clear();
     else

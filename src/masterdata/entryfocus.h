@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QScopedValueRollback>
 #include <QWidget>
@@ -21,6 +22,15 @@ inline bool returning() {
 inline void returnFocus(QWidget* field) {
     QScopedValueRollback<bool> guard(returningFlag(), true);
     field->setFocus(Qt::OtherFocusReason);
+}
+
+// Once a message box is answered, some desktops activate no window at all (or the main window
+// the box was placed over): the window of the field (or editor) that asked takes the keyboard
+// again, so that typing goes where the focus was put.
+inline void regainWindow(QWidget* widget) {
+    QWidget* window = widget->window();
+    if (window->isVisible() && QApplication::activeWindow() != window)
+        window->activateWindow();
 }
 
 // Whether a focus-out means the user left the field. Opening a popup (the field's own list or

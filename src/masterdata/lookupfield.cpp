@@ -37,7 +37,7 @@ void LookupField::setChoicesFrom(Dataset& master, const QString& textColumn) {
     }
     clear();
     addItems(texts);
-    setEditText(typed);
+    showText(typed);
 }
 
 QStringList LookupField::choices() const {
@@ -85,14 +85,14 @@ void LookupField::checkEntry() {
         QStringLiteral("Eingabe existiert nicht!"),
         QStringLiteral("Ihre Eingabe existiert noch nicht in der Auswahl. Soll Ihre Eingabe "
                        "hinzugefügt werden?"));
+    EntryFocus::regainWindow(this);
     switch (answer) {
     case MessageDialogs::Answer::Cancel:
         EntryFocus::returnFocus(this);
         return;
     case MessageDialogs::Answer::Yes:
         addItem(text);
-        if (currentText() != text)
-            setEditText(text);
+        showText(text);
         addMasterRow(text);
         return;
     default:

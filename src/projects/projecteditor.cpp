@@ -4,6 +4,7 @@
 #include "dataerror.h"
 #include "datefield.h"
 #include "datetimevalue.h"
+#include "entryfocus.h"
 #include "guarded.h"
 #include "lookupfield.h"
 #include "tdm.h"
@@ -298,8 +299,10 @@ void TForm3::AdvGlowButton2Click() {
         storeDate(projects, QStringLiteral("Erledigt"), PRErledigt->text());
         projects.post();
     });
-    if (!posted)
+    if (!posted) {
+        EntryFocus::regainWindow(this);
         return;
+    }
     runGuarded([&] {
         Field done = projects.fieldByName(QStringLiteral("ErledigtP"));
         if (!done.isNull())
@@ -311,8 +314,10 @@ void TForm3::AdvGlowButton2Click() {
 }
 
 void TForm3::AdvGlowButton1Click() {
-    if (!runGuarded([&] { m_dm.Projekte.cancel(); }))
+    if (!runGuarded([&] { m_dm.Projekte.cancel(); })) {
+        EntryFocus::regainWindow(this);
         return;
+    }
     hide();
     giveBackMainWindow();
     Q_EMIT closed();

@@ -2,14 +2,19 @@
 #include "listgrid.h"
 #include "listpanel.h"
 #include "projectlist.h"
+#include "searchbar.h"
 #include "tasklist.h"
 #include "tdm.h"
 #include "testsupport.h"
 #include "timelist.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <memory>
 
 namespace {
@@ -60,13 +65,15 @@ private Q_SLOTS:
     void theFourSortStatesAreSeparate();
     void refusedClicks_data();
     void refusedClicks();
-    void pressNearABorderDoesNotSort_data();
-    void pressNearABorderDoesNotSort();
+    void pressNearABorder_data();
+    void pressNearABorder();
     void calculatedColumnSortsBySource_data();
     void calculatedColumnSortsBySource();
     void movedColumnSortsByItsField();
     void gridFollowsTheCursor();
     void pageKeysWithCtrlReachTheWindow();
+    void titleAndSearchBarTexts_data();
+    void titleAndSearchBarTexts();
 
 private:
     int addProject(const QString& title, int archiv = 0);
@@ -286,23 +293,43 @@ void TestListGrid::refusedClicks() {
              singleRow ? QString() : QStringLiteral("order by Status asc"));
 }
 
-void TestListGrid::pressNearABorderDoesNotSort_data() {
+void TestListGrid::pressNearABorder_data() {
     QTest::addColumn<int>("offset"); // from the left edge; negative from the right edge
-    QTest::newRow("on the left edge") << 0;
-    QTest::newRow("3 px from the left edge") << 3;
-    QTest::newRow("2 px from the right edge") << -3;
+    QTest::addColumn<bool>("sorts");
+    QTest::newRow("on the left edge") << 0 << false;
+    QTest::newRow("3 px from the left edge") << 3 << false;
+    QTest::newRow("4 px from the left edge") << 4 << true;
+    QTest::newRow("last pixel") << -1 << false;
+    QTest::newRow("third pixel from the right") << -3 << false;
+    QTest::newRow("fourth pixel from the right") << -4 << true;
 }
 
-void TestListGrid::pressNearABorderDoesNotSort() {
+// Every press either grabs the border or sorts: none does neither.
+void TestListGrid::pressNearABorder() {
     QFETCH(int, offset);
+    QFETCH(bool, sorts);
     ListGrid* grid = m_projects->grid();
-    const int width =
-        grid->horizontalHeader()->sectionSize(grid->horizontalHeader()->logicalIndex(3));
-    clickHeader(grid, 3, offset >= 0 ? offset : width + offset);
+    QHeaderView* h = grid->horizontalHeader();
+    const int width = h->sectionSize(h->logicalIndex(3));
+    const int at = offset >= 0 ? offset : width + offset;
+    clickHeader(grid, 3, at);
+    QCOMPARE(m_projects->sortState().orderText,
+             sorts ? QStringLiteral("order by Status asc") : QString());
+    QCOMPARE(grid->sortIndicatorColumn(), sorts ? 3 : -1);
+    if (sorts)
+        return;
+
+    // Dragging from there resizes a column and still sorts nothing.
+    const int widths = h->sectionSize(2) + h->sectionSize(3);
+    const QPoint from = sectionPoint(grid, 3, at);
+    QTest::mousePress(h->viewport(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(15, 0)),
+                     h->viewport()->mapToGlobal(QPointF(from + QPoint(15, 0))), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(h->viewport(), &move);
+    QTest::mouseRelease(h->viewport(), Qt::LeftButton, {}, from + QPoint(15, 0));
+    QCOMPARE(h->sectionSize(2) + h->sectionSize(3), widths + 15);
     QCOMPARE(m_projects->sortState().orderText, QString());
-    QCOMPARE(grid->sortIndicatorColumn(), -1);
-    clickHeader(grid, 3, 10);
-    QCOMPARE(m_projects->sortState().orderText, QStringLiteral("order by Status asc"));
 }
 
 void TestListGrid::calculatedColumnSortsBySource_data() {
@@ -382,13 +409,24 @@ void TestListGrid::gridFollowsTheCursor() {
     p.last();
     QCOMPARE(grid->currentIndex().row(), 2);
 
-    // A row appended and cancelled comes and goes in the grid.
+    // A row appended and cancelled comes and goes in the grid; the cursor goes back to the row
+    // it came from, and the grid with it.
+    p.moveTo(1);
     p.append();
     QCOMPARE(grid->model()->rowCount(), 4);
     QCOMPARE(grid->currentIndex().row(), 3);
     p.cancel();
     QCOMPARE(grid->model()->rowCount(), 3);
-    QCOMPARE(grid->currentIndex().row(), 2);
+    QCOMPARE(p.recNo(), 1);
+    QCOMPARE(grid->currentIndex().row(), 1);
+
+    // A deleted row leaves the cursor on the row after it.
+    const QString after = grid->cellText(2, 2);
+    p.deleteRecord();
+    QCOMPARE(grid->model()->rowCount(), 2);
+    QCOMPARE(p.recNo(), 1);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(grid->cellText(1, 2), after);
 }
 
 void TestListGrid::pageKeysWithCtrlReachTheWindow() {
@@ -398,6 +436,71 @@ void TestListGrid::pageKeysWithCtrlReachTheWindow() {
     QTest::keyClick(grid, Qt::Key_PageUp, Qt::ControlModifier);
     QTest::keyClick(grid, Qt::Key_PageDown);
     QCOMPARE(m_window->keys, QList<int>({Qt::Key_PageDown, Qt::Key_PageUp}));
+}
+
+void TestListGrid::titleAndSearchBarTexts_data() {
+    QTest::addColumn<int>("list");
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("closeHint");
+    QTest::newRow("projects") << 0 << "UebersichtGrid"
+                              << "Projektliste"
+                              << "AdvGlowButton1"
+                              << "Suche schließen";
+    QTest::newRow("tasks") << 1 << "ToDoGrid"
+                           << "Aufgabenliste"
+                           << "AdvGlowButton2"
+                           << "Close";
+    QTest::newRow("time entries") << 2 << "TimeGrid"
+                                  << "Zeitnahmen"
+                                  << "AdvGlowButton3"
+                                  << "Close";
+    QTest::newRow("follow-ups") << 3 << "WVGrid"
+                                << "Wiedervorlagen"
+                                << "AdvGlowButton4"
+                                << "Close";
+}
+
+void TestListGrid::titleAndSearchBarTexts() {
+    QFETCH(int, list);
+    QFETCH(QString, grid);
+    QFETCH(QString, title);
+    QFETCH(QString, button);
+    QFETCH(QString, closeHint);
+    std::unique_ptr<DatasetList> other;
+    if (list == 1)
+        other = std::make_unique<TaskList>(*m_dm, m_window.get());
+    else if (list == 2)
+        other = std::make_unique<TimeList>(*m_dm, m_window.get());
+    else if (list == 3)
+        other = std::make_unique<FollowUpList>(*m_dm, m_window.get());
+    ListPanel* panel = other ? other->panel() : m_projects->panel();
+
+    QCOMPARE(panel->grid()->objectName(), grid);
+    QCOMPARE(panel->findChild<QLabel*>(QStringLiteral("ListTitle"))->text(), title);
+    auto* search = panel->findChild<QPushButton*>(button);
+    QVERIFY(search);
+    QCOMPARE(search->text(), QStringLiteral("Suche"));
+
+    SearchBar* bar = panel->searchBar();
+    const auto tip = [bar](const char* name) {
+        return bar->findChild<QWidget*>(QLatin1String(name))->toolTip();
+    };
+    QCOMPARE(bar->findChild<QPushButton*>(QStringLiteral("SearchBackward"))->text(),
+             QStringLiteral("&Aufwärts"));
+    QCOMPARE(tip("SearchBackward"),
+             QStringLiteral("Das vorherige Auftreten des Ausdruckes suchen."));
+    QCOMPARE(bar->findChild<QPushButton*>(QStringLiteral("SearchForward"))->text(),
+             QStringLiteral("Ab&wärts"));
+    QCOMPARE(tip("SearchForward"), QStringLiteral("Das nächste Auftreten des Ausdruckes suchen."));
+    QCOMPARE(bar->findChild<QCheckBox*>(QStringLiteral("Highlight"))->text(),
+             QStringLiteral("Hervorheben"));
+    QCOMPARE(tip("Highlight"), QStringLiteral("Jedes vorkommen des Audrucks im Text hervorheben."));
+    QCOMPARE(bar->findChild<QCheckBox*>(QStringLiteral("MatchCase"))->text(),
+             QStringLiteral("Groß-/Kleinschreibung"));
+    QCOMPARE(tip("MatchCase"), QString());
+    QCOMPARE(tip("CloseSearch"), closeHint);
 }
 
 ORBENTA_TEST_MAIN(TestListGrid)

@@ -92,6 +92,8 @@ private slots:
     void enterMovesOnAndListIsNoLeaving();
     void failingInsertKeepsText();
     void choicesFollowMaster();
+    void arrowKeysStartFromTheText_data();
+    void arrowKeysStartFromTheText();
 };
 
 void LookupFieldTest::leaving_data() {
@@ -209,6 +211,43 @@ void LookupFieldTest::choicesFollowMaster() {
     w.field->setChoicesFrom(w.dm.Auftraggeber, QStringLiteral("Bezeichnung"));
     QCOMPARE(w.field->choices(), QStringList());
     QCOMPARE(w.field->currentText(), QStringLiteral("Zu"));
+}
+
+void LookupFieldTest::arrowKeysStartFromTheText_data() {
+    QTest::addColumn<QString>("stored"); // the edited row's text, written by code
+    QTest::addColumn<QString>("added");  // typed and added with Yes before
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("empty, Down") << QString() << QString() << int(Qt::Key_Down) << "Acme";
+    QTest::newRow("second entry, Up") << "Bauer" << QString() << int(Qt::Key_Up) << "Acme";
+    QTest::newRow("unknown text, Down") << "Zu" << QString() << int(Qt::Key_Down) << "Acme";
+    QTest::newRow("added entry, Up") << QString() << "Neukunde" << int(Qt::Key_Up) << "Bauer";
+}
+
+// The entry the field shows is the one the arrow keys step from; with none, Down gives the first.
+void LookupFieldTest::arrowKeysStartFromTheText() {
+    QFETCH(QString, stored);
+    QFETCH(QString, added);
+    QFETCH(int, key);
+    QFETCH(QString, expected);
+
+    Window w;
+    QVERIFY(w.start());
+    if (!stored.isEmpty())
+        w.dm.Projekte.fieldByName(QStringLiteral("Auftraggeber")).setAsString(stored);
+    w.field->setChoicesFrom(w.dm.Auftraggeber, QStringLiteral("Bezeichnung"));
+    QCOMPARE(w.field->currentText(), stored);
+    if (!added.isEmpty()) {
+        w.env.dialogs().scriptAnswers({Answer::Yes});
+        w.type(added);
+        QTest::keyClick(w.field, Qt::Key_Tab);
+        QTest::keyClick(w.next, Qt::Key_Backtab);
+        QCOMPARE(w.field->currentText(), added);
+    }
+    w.field->setFocus();
+    QTest::keyClick(w.field, Qt::Key(key));
+    QCOMPARE(w.field->currentText(), expected);
+    QCOMPARE(w.env.dialogs().unexpectedQuestions(), 0);
 }
 
 ORBENTA_TEST_MAIN(LookupFieldTest)

@@ -33,6 +33,17 @@ QStringList entries(const QMenu* menu) {
     return result;
 }
 
+// Whether the cell is drawn with the dark frame of the cell the search found.
+bool framed(ListGrid* grid, int row, int position) {
+    const QModelIndex index =
+        grid->model()->index(row, grid->horizontalHeader()->logicalIndex(position));
+    const QRect cell = grid->visualRect(index);
+    const QImage image = grid->viewport()->grab().toImage();
+    const QColor frame(0x20, 0x20, 0x20);
+    return image.pixelColor(cell.left(), cell.center().y()) == frame &&
+           image.pixelColor(cell.center().x(), cell.top()) == frame;
+}
+
 } // namespace
 
 class TestProjectList : public QObject {
@@ -287,6 +298,9 @@ void TestProjectList::search() {
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(m_dm->Projekte.recNo(), 0); // the title of the same row comes first
     QCOMPARE(grid->currentIndex().row(), 0);
+    // The cell found is marked, the others of its row are not.
+    QVERIFY(framed(grid, 0, 2));
+    QVERIFY(!framed(grid, 0, 3));
     const struct {
         QPushButton* button;
         int row;
@@ -295,7 +309,14 @@ void TestProjectList::search() {
         QTest::mouseClick(step.button, Qt::LeftButton);
         QCOMPARE(m_dm->Projekte.recNo(), step.row);
         QCOMPARE(grid->currentIndex().row(), step.row);
+        QVERIFY(framed(grid, step.row, 2));
     }
+    // Moving on in the list drops the mark.
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(m_dm->Projekte.recNo(), 2);
+    QVERIFY(!grid->foundCell().isValid());
+    QVERIFY(!framed(grid, 1, 2));
+    QTest::keyClick(grid, Qt::Key_Up);
 
     // Case matters now: "haus beta" is passed over both ways.
     QTest::mouseClick(matchCase, Qt::LeftButton, {}, QPoint(8, matchCase->height() / 2));
@@ -314,8 +335,10 @@ void TestProjectList::search() {
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(m_dm->Projekte.recNo(), 2);
 
+    QVERIFY(grid->foundCell().isValid());
     QTest::mouseClick(bar->findChild<QToolButton*>(QStringLiteral("CloseSearch")), Qt::LeftButton);
     QVERIFY(!bar->isVisible());
+    QVERIFY(!grid->foundCell().isValid());
     QVERIFY(!m_list->panel()->searchBarVisible());
 }
 
