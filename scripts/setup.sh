@@ -4,10 +4,13 @@
 set -euo pipefail
 
 packages=(
+    # building: the compiler and CMake with Ninja; pkg-config finds SQLite for CMake
     cmake ninja-build g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
-    libgl-dev libsqlite3-dev
-    fonts-dejavu-core adwaita-icon-theme xdg-utils tzdata
+    # Qt 6 Widgets, PrintSupport and Test with moc and rcc (the window system and offscreen
+    # platform plugins come with libqt6gui6), OpenGL headers for Qt's CMake files, SQLite
+    qt6-base-dev qt6-base-dev-tools libqt6gui6 libgl-dev libsqlite3-dev
+    # running: Qt's German texts, a font, the icon theme, the desktop's opener for help files
+    qt6-translations-l10n fonts-dejavu-core adwaita-icon-theme xdg-utils tzdata
 )
 
 missing=()

@@ -23,6 +23,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QResizeEvent>
@@ -360,6 +361,8 @@ void TTMSForm1::FormShow() {
         m_dm->Time.open();
 
         loadListLayouts();
+        // The user starts in the project list, as on every return to the overview.
+        m_projects->grid()->setFocus();
         raise();
         activateWindow();
     });
@@ -434,12 +437,17 @@ void TTMSForm1::closeEvent(QCloseEvent* event) {
 void TTMSForm1::FormClose() {
     runGuarded([this] {
         SettingsStore user(SettingsStore::Scope::User);
-        user.createKey(OrbentaKey);
-        if (isMaximized()) {
-            // The last normal geometry stays stored for the next start.
-            user.writeInteger(OrbentaKey, QStringLiteral("max"), 1);
-        } else {
-            const QRect frame = frameGeometry();
+        // All values in one write of the file.
+        user.batch([&] {
+            user.createKey(OrbentaKey);
+            if (isMaximized()) {
+                // The last normal geometry stays stored for the next start.
+                user.writeInteger(OrbentaKey, QStringLiteral("max"), 1);
+                return;
+            }
+            // Ending at the first showing, the window has stood for a moment only: its frame
+            // may not be settled yet, and what was read is what it is meant to have.
+            const QRect frame = m_firstShow ? m_storedFrame : frameGeometry();
             user.writeInteger(OrbentaKey, QStringLiteral("MAX"), 0);
             user.writeInteger(OrbentaKey, QStringLiteral("LEFT"), frame.x());
             user.writeInteger(OrbentaKey, QStringLiteral("TOP"), frame.y());
@@ -447,7 +455,7 @@ void TTMSForm1::FormClose() {
             user.writeInteger(OrbentaKey, QStringLiteral("HEIGHT"), frame.height());
             const int wvHeight = PN_WV && !PN_WV->isHidden() ? PN_WV->height() : m_wvHeight;
             user.writeInteger(OrbentaKey, QStringLiteral("WVHeight"), wvHeight);
-        }
+        });
         // The list layouts are saved here once they are loaded at the first showing; a program
         // ending at its first showing leaves the stored ones as they are.
     });
@@ -522,8 +530,12 @@ void TTMSForm1::PM_DBPFadClick() {
 }
 
 void TTMSForm1::AdvGlowButton9Click() {
-    // A help file that cannot be opened gives no message.
-    ShellServices::instance().openDocument(m_programFolder + QStringLiteral("Orbenta.chm"));
+    // The help file's name is matched without regard to case, as the shell it was written for
+    // does; a help file that cannot be opened gives no message.
+    const QString name = QStringLiteral("Orbenta.chm");
+    const QStringList present = QDir(m_programFolder).entryList({name}, QDir::Files);
+    const QString file = present.isEmpty() || present.contains(name) ? name : present.first();
+    ShellServices::instance().openDocument(m_programFolder + file);
 }
 
 void TTMSForm1::BTN_NewPRClick() {

@@ -12,6 +12,7 @@
 #include "tdm.h"
 #include "timelist.h"
 
+#include <QLayout>
 #include <QWidget>
 #include <algorithm>
 
@@ -39,7 +40,11 @@ void Navigation::showPanels(std::initializer_list<QWidget*> shown) {
                             p.PN_Time,
                             p.PN_TimeBem,
                             p.files};
-    // Show before hiding, so the focus does not wander through the panels on its way.
+    // Show before hiding, so the focus does not wander through the panels on its way. The
+    // layout waits meanwhile: showing a panel lays out the window at once, and the old and
+    // new panels together would make it grow by itself.
+    QLayout* layout = p.PN_Uebersicht->parentWidget()->layout();
+    layout->setEnabled(false);
     for (QWidget* panel : all)
         if (isShown(panel))
             panel->show();
@@ -50,6 +55,8 @@ void Navigation::showPanels(std::initializer_list<QWidget*> shown) {
     p.details->setVisible(!p.details->PN_PRData1()->isHidden() ||
                           !p.details->PN_PRData2()->isHidden() ||
                           !p.details->PN_PRBemerkungen()->isHidden());
+    layout->setEnabled(true);
+    layout->activate();
 }
 
 void Navigation::showOverview() {

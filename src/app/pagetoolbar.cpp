@@ -160,8 +160,8 @@ PageToolBar::PageToolBar(QWidget* parent) : QWidget(parent) {
     AdvGlowButton6 =
         addButton(page, QStringLiteral("AdvGlowButton6"), QStringLiteral("&Neuer Ordner"),
                   QStringLiteral("folder-new"), QStyle::SP_FileDialogNewFolder);
-    BTN_PRClosePRFiles =
-        addButton(page, QStringLiteral("BTN_PRClosePRFiles"), QStringLiteral("PR S&chließen"),
+    AdvGlowButton8 =
+        addButton(page, QStringLiteral("AdvGlowButton8"), QStringLiteral("PR S&chließen"),
                   closeIcon, QStyle::SP_DialogCloseButton);
 
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
@@ -243,5 +243,5 @@ bool PageToolBar::isTabVisible(int page) const {
 }
 
 QList<QToolButton*> PageToolBar::closeButtons() const {
-    return {BTN_PRClosePR, BTN_PRClosePRTodos, BTN_PRClosePRTime, BTN_PRClosePRFiles};
+    return {BTN_PRClosePR, BTN_PRClosePRTodos, BTN_PRClosePRTime, AdvGlowButton8};
 }

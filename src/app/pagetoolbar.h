@@ -58,7 +58,7 @@ public:
     QToolButton* AdvGlowButton13 = nullptr; // open file
     QToolButton* AdvGlowButton7 = nullptr;  // delete
     QToolButton* AdvGlowButton6 = nullptr;  // new folder
-    QToolButton* BTN_PRClosePRFiles = nullptr;
+    QToolButton* AdvGlowButton8 = nullptr;  // close the project
 
     // The tab row
     QToolButton* optionsButton = nullptr;  // hint "Optionen", drops down PMenu_Conf

@@ -1,6 +1,10 @@
 #include "filedialogs.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
+#include <memory>
 
 namespace {
 
@@ -18,6 +22,35 @@ QString qtFilter(const QString& filter) {
     return filters.join(QLatin1String(";;"));
 }
 
+// The toolkit's file list writes modification dates and sizes in the machine's locale; the
+// program's dates are dd.MM.yyyy and its numbers German, whatever the machine says.
+class GermanFileColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        switch (index.column()) {
+        case SizeColumn:
+            if (!files->isDir(source))
+                return QLocale().formattedDataSize(files->size(source));
+            break;
+        case DateColumn:
+            return files->lastModified(source).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+        default:
+            break;
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    static constexpr int SizeColumn = 1;
+    static constexpr int DateColumn = 3;
+};
+
 } // namespace
 
 FileDialogs& FileDialogs::instance() {
@@ -31,7 +64,21 @@ QString FileDialogs::openFile(QWidget* parent, const QString& title, const QStri
         m_requests.append({title, filter, initialFolder});
         return m_results.isEmpty() ? QString() : m_results.takeFirst();
     }
-    return QFileDialog::getOpenFileName(parent, title, initialFolder, qtFilter(filter));
+    const std::unique_ptr<QFileDialog> dialog(
+        createOpenFileDialog(parent, title, filter, initialFolder));
+    if (dialog->exec() != QDialog::Accepted)
+        return QString();
+    return dialog->selectedFiles().value(0);
+}
+
+QFileDialog* FileDialogs::createOpenFileDialog(QWidget* parent, const QString& title,
+                                               const QString& filter,
+                                               const QString& initialFolder) {
+    auto* dialog = new QFileDialog(parent, title, initialFolder, qtFilter(filter));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setProxyModel(new GermanFileColumns(dialog));
+    return dialog;
 }
 
 void FileDialogs::setScripted(bool scripted) {

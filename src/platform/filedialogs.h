@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class QFileDialog;
 class QWidget;
 
 // File choosers of the program (the open-file dialog and, later, folder and multi-file
@@ -22,6 +23,10 @@ public:
     // Returns the picked file's full path, or an empty text when cancelled.
     QString openFile(QWidget* parent, const QString& title, const QString& filter,
                      const QString& initialFolder);
+    // The dialog openFile shows, not yet shown; the caller owns it. Lets tests look at the
+    // real dialog without blocking on it.
+    static QFileDialog* createOpenFileDialog(QWidget* parent, const QString& title,
+                                             const QString& filter, const QString& initialFolder);
 
     void setScripted(bool scripted);
     bool scripted() const { return m_scripted; }

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 MessageDialogs& MessageDialogs::instance() {
     static MessageDialogs dialogs;
@@ -86,8 +87,13 @@ MessageDialogs::Answer MessageDialogs::show(Kind kind, const QString& title, con
         box->adjustSize();
         box->move(m_mainWindow->frameGeometry().center() - box->rect().center());
     }
+    // The window that had the keyboard gets it back: some window managers leave none active
+    // once a box closes.
+    const QPointer<QWidget> previous = QApplication::activeWindow();
     const int result = box->exec();
     delete box;
+    if (previous && previous->isVisible())
+        previous->activateWindow();
 
     switch (result) {
     case QMessageBox::Yes:

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -117,8 +118,38 @@ QStringList SettingsStore::valueNames(const QString& key) const {
 // Every change starts from the file as it is now, so that no store loses what another wrote
 // meanwhile; a change that does not reach the disk is dropped from memory too.
 template <typename Change> void SettingsStore::modify(Change&& change) {
+    if (m_batchDepth > 0) {
+        if (change())
+            m_batchChanged = true;
+        return;
+    }
     load();
     if (!change())
+        return;
+    try {
+        save();
+    } catch (...) {
+        load();
+        throw;
+    }
+}
+
+void SettingsStore::beginBatch() {
+    if (m_batchDepth++ == 0) {
+        load();
+        m_batchChanged = false;
+    }
+}
+
+void SettingsStore::endBatch(bool completed) {
+    if (--m_batchDepth > 0) // the outermost batch writes
+        return;
+    const bool changed = std::exchange(m_batchChanged, false);
+    if (!completed) {
+        load();
+        return;
+    }
+    if (!changed)
         return;
     try {
         save();

@@ -43,6 +43,11 @@ public:
     // write never drops what another store wrote meanwhile).
     void reload();
 
+    // Runs the writes of `changes` as one: the file is read before them and written once after,
+    // instead of once for each value. An exception from `changes` or from the write drops them
+    // all and leaves the file as it was.
+    template <typename Changes> void batch(Changes&& changes);
+
 private:
     struct Value {
         QString name; // as last written
@@ -61,10 +66,26 @@ private:
     Value& valueFor(const QString& key, const QString& name);
     static QString normalizedKey(const QString& key);
 
+    void beginBatch();
+    void endBatch(bool completed);
+
     Scope m_scope;
     QString m_file;
     QHash<QString, Key> m_keys; // by normalised lower-case path
+    int m_batchDepth = 0;
+    bool m_batchChanged = false;
 };
+
+template <typename Changes> void SettingsStore::batch(Changes&& changes) {
+    beginBatch();
+    try {
+        changes();
+    } catch (...) {
+        endBatch(false);
+        throw;
+    }
+    endBatch(true);
+}
 
 class SettingsError : public OrbentaError {
 public:

@@ -96,6 +96,8 @@ private slots:
     void editorTakesAllInput_data();
     void editorTakesAllInput();
     void savedProjectShowsOnDetails();
+    void pagesFitTheDefaultSize();
+    void openingWithAnEmptyList();
 };
 
 void NavigationTest::toolBars() {
@@ -500,7 +502,7 @@ void NavigationTest::tabClickChangesPage() {
 
 void NavigationTest::closingTheProject() {
     const char* closeButtons[] = {"BTN_PRClosePR", "BTN_PRClosePRTodos", "BTN_PRClosePRTime",
-                                  "BTN_PRClosePRFiles"};
+                                  "AdvGlowButton8"};
     for (int page = 1; page <= 4; ++page) {
         Started s;
         QVERIFY(s.start());
@@ -729,6 +731,45 @@ void NavigationTest::savedProjectShowsOnDetails() {
     QCOMPARE(s.dm().Projekte.fieldByName(QStringLiteral("Beschreibung")).asString(),
              QStringLiteral("Neu geschrieben"));
     QCOMPARE(s.caption(), QStringLiteral("Orbenta - Webseite Relaunch"));
+}
+
+// The window keeps the size it opened at: changing the page never makes it grow by itself.
+void NavigationTest::pagesFitTheDefaultSize() {
+    Started s;
+    QVERIFY(s.start());
+    TTMSForm1& window = s.window();
+    const QSize opened = window.frameGeometry().size();
+    QCOMPARE(opened, QSize(848, 461));
+    for (int page : {1, 2, 3, 4, 2, 1}) {
+        s.nav().openAt(page);
+        QApplication::processEvents();
+        QCOMPARE(window.frameGeometry().size(), opened);
+    }
+    s.nav().BTN_PRClosePRClick();
+    QApplication::processEvents();
+    QCOMPARE(window.frameGeometry().size(), opened);
+}
+
+// Nothing refuses opening while the list is empty: the pages stand with empty fields.
+void NavigationTest::openingWithAnEmptyList() {
+    TestEnvironment env;
+    env.createDatabase();
+    storeDbPath(env.databaseFolder());
+    RunningProgram program(env);
+    QVERIFY(program.show());
+    QCOMPARE(program.dm().Projekte.recordCount(), 0);
+    Navigation& nav = *program.window().navigation();
+    for (int page = 1; page <= 4; ++page) {
+        nav.openAt(page);
+        QCOMPARE(program.window().AdvToolBarPager1()->activePage(), page);
+        QCOMPARE(program.window().windowTitle(), QStringLiteral("Orbenta - "));
+    }
+    QCOMPARE(program.dm().Aufgaben.recordCount(), 0);
+    QCOMPARE(program.dm().Time.recordCount(), 0);
+    QCOMPARE(program.window().filesPage()->rootFolder(), env.databaseFolder() + "0");
+    nav.BTN_PRClosePRClick();
+    QCOMPARE(program.window().windowTitle(), QStringLiteral("Orbenta"));
+    QVERIFY(env.dialogs().shown().isEmpty());
 }
 
 ORBENTA_TEST_MAIN(NavigationTest)

@@ -1,6 +1,7 @@
 #include "appfixture.h"
 #include "boundcontrols.h"
 #include "dataset.h"
+#include "listgrid.h"
 #include "mainwindow.h"
 #include "pagetoolbar.h"
 #include "projecteditor.h"
@@ -207,6 +208,7 @@ void StartupTest::databaseFolder() {
     QVERIFY(program.dm().ADOConnection1.connected());
     // The active projects; the archived one stays out.
     QCOMPARE(program.dm().Projekte.recordCount(), 2);
+    QCOMPARE(QApplication::focusWidget(), program.window().projectList()->grid());
 }
 
 void StartupTest::emptyDbPathUsesCurrentFolder() {
@@ -437,22 +439,39 @@ void StartupTest::help_data() {
     QTest::addColumn<int>("key"); // 0: the button "?"
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<bool>("projectOpen");
+    QTest::addColumn<QString>("present"); // the help file in the program folder, if any
+    QTest::addColumn<QString>("opened");
 
-    QTest::newRow("button") << 0 << 0 << false;
-    QTest::newRow("F1") << int(Qt::Key_F1) << 0 << false;
+    const QString name = QStringLiteral("Orbenta.chm");
+    QTest::newRow("button") << 0 << 0 << false << name << name;
+    QTest::newRow("F1") << int(Qt::Key_F1) << 0 << false << name << name;
     QTest::newRow("Ctrl+Shift+F1 on a project page")
-        << int(Qt::Key_F1) << int(Qt::ControlModifier | Qt::ShiftModifier) << true;
-    QTest::newRow("Alt+F1") << int(Qt::Key_F1) << int(Qt::AltModifier) << false;
+        << int(Qt::Key_F1) << int(Qt::ControlModifier | Qt::ShiftModifier) << true << QString()
+        << name;
+    QTest::newRow("Alt+F1") << int(Qt::Key_F1) << int(Qt::AltModifier) << false << QString()
+                            << name;
+    QTest::newRow("button, file named in other case")
+        << 0 << 0 << false << QStringLiteral("orbenta.CHM") << QStringLiteral("orbenta.CHM");
+    QTest::newRow("F1, file named in other case")
+        << int(Qt::Key_F1) << 0 << false << QStringLiteral("ORBENTA.chm")
+        << QStringLiteral("ORBENTA.chm");
 }
 
 void StartupTest::help() {
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(bool, projectOpen);
+    QFETCH(QString, present);
+    QFETCH(QString, opened);
     TestEnvironment env;
     writeFixture(env);
     storeDbPath(env.databaseFolder());
     RunningProgram program(env);
+    if (!present.isEmpty()) {
+        QVERIFY(QDir().mkpath(program.programFolder()));
+        QFile help(program.programFolder() + present);
+        QVERIFY(help.open(QIODevice::WriteOnly));
+    }
     QVERIFY(program.show());
     if (projectOpen)
         program.window().BTN_OpenPRClick();
@@ -461,8 +480,7 @@ void StartupTest::help() {
     else
         QTest::keyClick(program.window().windowHandle(), Qt::Key(key),
                         Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(env.shell().openedDocuments(),
-             QStringList{program.programFolder() + QStringLiteral("Orbenta.chm")});
+    QCOMPARE(env.shell().openedDocuments(), QStringList{program.programFolder() + opened});
     QVERIFY(env.dialogs().shown().isEmpty());
 }
 

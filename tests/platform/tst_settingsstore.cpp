@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -72,6 +73,8 @@ private slots:
     void writesReachOtherInstances();
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
+    void batchWritesOnce_data();
+    void batchWritesOnce();
 };
 
 void TestSettingsStore::namesIgnoreCaseWithoutTwins() {
@@ -280,6 +283,62 @@ void TestSettingsStore::failedWriteKeepsOldFile() {
              how == "file" ? std::nullopt : std::optional<QString>("/alt/"));
     if (how != "file")
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"Orbenta.json"});
+}
+
+void TestSettingsStore::batchWritesOnce_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("completed") << "completed";
+    QTest::newRow("nested") << "nested";
+    QTest::newRow("thrown inside") << "thrown";
+    QTest::newRow("file cannot be written") << "unwritable";
+}
+
+// The values of a batch reach the file together at its end, or none of them do.
+void TestSettingsStore::batchWritesOnce() {
+    QFETCH(QString, how);
+    TestEnvironment env;
+    SettingsStore(Scope::User).writeInteger(OrbentaKey, "left", 20);
+    SettingsStore(Scope::User).writeInteger(OrbentaKey, "top", 20);
+
+    SettingsStore store(Scope::User);
+    // Written meanwhile by another store: the batch starts from the file as it is then.
+    SettingsStore(Scope::User).writeInteger(OrbentaKey, "WVHeight", 150);
+    const QByteArray start = fileContent(env.userSettingsFile());
+    bool failed = false;
+    try {
+        std::optional<FileSizeLimit> full;
+        if (how == "unwritable")
+            full.emplace(start.size() + 100);
+        store.batch([&] {
+            store.writeInteger(OrbentaKey, "LEFT", 60);
+            if (how == "nested")
+                store.batch([&] { store.writeInteger(OrbentaKey, "WIDTH", 900); });
+            else
+                store.writeInteger(OrbentaKey, "WIDTH", 900);
+            // Nothing is on disk before the batch ends.
+            QCOMPARE(fileContent(env.userSettingsFile()), start);
+            QCOMPARE(store.readInteger(OrbentaKey, "left"), 60);
+            if (how == "thrown")
+                throw SettingsError("abgebrochen");
+            if (how == "unwritable")
+                store.writeString(OrbentaKey, "Notiz", QString(200000, QLatin1Char('x')));
+        });
+    } catch (const SettingsError&) {
+        failed = true;
+    }
+    QCOMPARE(failed, how == "thrown" || how == "unwritable");
+
+    const SettingsStore fresh(Scope::User);
+    if (failed) {
+        QCOMPARE(fileContent(env.userSettingsFile()), start);
+        QCOMPARE(store.readInteger(OrbentaKey, "left"), 20); // dropped from memory too
+        QCOMPARE(store.readInteger(OrbentaKey, "width"), std::nullopt);
+    } else {
+        QCOMPARE(fresh.readInteger(OrbentaKey, "left"), 60);
+        QCOMPARE(fresh.readInteger(OrbentaKey, "width"), 900);
+        QCOMPARE(fresh.readInteger(OrbentaKey, "top"), 20);
+        QCOMPARE(fresh.readInteger(OrbentaKey, "WVHeight"), 150);
+    }
 }
 
 ORBENTA_TEST_MAIN(TestSettingsStore)

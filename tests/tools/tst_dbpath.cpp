@@ -29,7 +29,7 @@ private slots:
     void storesTheFolder();
     void refusesBadArguments_data();
     void refusesBadArguments();
-    void saysSoWithoutRights();
+    void saysWhyNothingWasStored();
 };
 
 void TestDbpath::initTestCase() {
@@ -86,7 +86,7 @@ void TestDbpath::refusesBadArguments() {
     QCOMPARE(runDbpath({"--settings-file"}).exitCode, 2);
 }
 
-void TestDbpath::saysSoWithoutRights() {
+void TestDbpath::saysWhyNothingWasStored() {
     TestEnvironment env;
     // A file where the folder should be stops every writer, root included.
     QFile blocker(env.rootFolder() + "/etc");
@@ -96,8 +96,9 @@ void TestDbpath::saysSoWithoutRights() {
     const Outcome outcome = runDbpath({"--settings-file", blocker.fileName() + "/Orbenta.json",
                                        "Software\\Selvaner\\Orbenta /srv/Orbenta Daten/"});
     QCOMPARE(outcome.exitCode, 1);
-    QVERIFY2(outcome.errorOutput.startsWith("Keine Berechtigung, den Datenbankpfad zu speichern: "),
+    QVERIFY2(outcome.errorOutput.startsWith("Der Datenbankpfad wurde nicht gespeichert. "),
              qPrintable(outcome.errorOutput));
+    QVERIFY2(outcome.errorOutput.contains("/etc/Orbenta.json"), qPrintable(outcome.errorOutput));
 }
 
 ORBENTA_TEST_MAIN(TestDbpath)

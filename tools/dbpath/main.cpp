@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
         SettingsStore(SettingsStore::Scope::Machine)
             .writeString(key, QStringLiteral("DBPath"), folder);
     } catch (const SettingsError& e) {
-        printErr(QStringLiteral("Keine Berechtigung, den Datenbankpfad zu speichern: %1\n")
-                     .arg(e.message()));
+        // The store's text says why: missing rights, or a file that cannot be written.
+        printErr(
+            QStringLiteral("Der Datenbankpfad wurde nicht gespeichert. %1\n").arg(e.message()));
         return 1;
     }
     return 0;
