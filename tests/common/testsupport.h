@@ -6,6 +6,8 @@
 #include "settingsstore.h"
 #include "shellservices.h"
 
+class Tdm;
+
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -54,6 +56,8 @@ public:
     // Writes a fresh ORBTData.mdb with the full schema into the database folder and returns
     // the folder.
     QString createDatabase();
+    // Writes a fresh database as createDatabase does and opens the data module's connection on it.
+    void connectDataModule(Tdm& dm);
 
     RecordingShell& shell() { return m_shell; }
     static MessageDialogs& dialogs() { return MessageDialogs::instance(); }

@@ -117,10 +117,8 @@ void TestListGrid::addTime(int project, const QString& title, double effort) {
 
 void TestListGrid::init() {
     m_env = std::make_unique<TestEnvironment>();
-    const QString folder = m_env->createDatabase();
     m_dm = std::make_unique<Tdm>(m_env->rootFolder() + QLatin1Char('/'));
-    m_dm->ADOConnection1.setConnectionString(Tdm::connectionStringFor(folder));
-    m_dm->ADOConnection1.open();
+    m_env->connectDataModule(*m_dm);
 
     m_dm->Projekte.setSql(ProjectList::AllProjects);
     m_dm->Projekte.open();

@@ -29,8 +29,7 @@ struct Window {
     QLineEdit* next = nullptr;
 
     bool start(const MasterRefresh& refresh = Clients) {
-        dm.ADOConnection1.setConnectionString(Tdm::connectionStringFor(env.createDatabase()));
-        dm.ADOConnection1.open();
+        env.connectDataModule(dm);
         dm.Auftraggeber.open();
         for (const char* name : {"Acme", "Bauer"}) {
             dm.Auftraggeber.append();

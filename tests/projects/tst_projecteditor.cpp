@@ -26,8 +26,7 @@ struct Editor {
     std::unique_ptr<TForm3> form;
 
     bool start() {
-        dm.ADOConnection1.setConnectionString(Tdm::connectionStringFor(env.createDatabase()));
-        dm.ADOConnection1.open();
+        env.connectDataModule(dm);
         for (Dataset* master : masters())
             master->open();
         dm.Projekte.open();

@@ -81,10 +81,8 @@ void TestProjectList::addProject(const QString& title, int archiv) {
 
 void TestProjectList::init() {
     m_env = std::make_unique<TestEnvironment>();
-    const QString folder = m_env->createDatabase();
     m_dm = std::make_unique<Tdm>(m_env->rootFolder() + QLatin1Char('/'));
-    m_dm->ADOConnection1.setConnectionString(Tdm::connectionStringFor(folder));
-    m_dm->ADOConnection1.open();
+    m_env->connectDataModule(*m_dm);
     m_dm->Projekte.setSql(ProjectList::AllProjects);
     m_dm->Projekte.open();
     addProject(QStringLiteral("Haus Alpha"), 0);
