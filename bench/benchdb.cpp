@@ -1,7 +1,7 @@
 // orbenta-benchdb [--seed <n>] <folder>: writes the large benchmark database into the folder,
 // for running the program or the benchmark on it.
 #include "generator.h"
-#include "orbentaerror.h"
+#include "platform/orbentaerror.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "generator.h"
 
-#include "dataerror.h"
-#include "datetimevalue.h"
-#include "schema.h"
+#include "data/dataerror.h"
+#include "data/datetimevalue.h"
+#include "data/schema.h"
 
 #include <QDate>
 #include <sqlite3.h>

@@ -4,11 +4,11 @@
 // --db it generates the database into a temporary folder first. Each case runs its two sides
 // alternately, several times, and reports the best time of each side and their ratio. It is a
 // measurement, not a test: the exit code does not depend on the ratios.
-#include "connection.h"
-#include "dataset.h"
+#include "data/connection.h"
+#include "data/dataset.h"
+#include "data/tdm.h"
 #include "generator.h"
-#include "orbentaerror.h"
-#include "tdm.h"
+#include "platform/orbentaerror.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "colourschemes.h"
+#include "app/colourschemes.h"
 
 #include <QApplication>
 #include <QStyle>

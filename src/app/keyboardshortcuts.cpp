@@ -1,7 +1,7 @@
-#include "keyboardshortcuts.h"
+#include "app/keyboardshortcuts.h"
 
-#include "guarded.h"
-#include "navigation.h"
+#include "app/navigation.h"
+#include "platform/guarded.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "mainwindow.h"
-#include "orbentaapplication.h"
-#include "projecteditor.h"
-#include "tdm.h"
+#include "app/mainwindow.h"
+#include "data/tdm.h"
+#include "platform/orbentaapplication.h"
+#include "projects/projecteditor.h"
 
 #include <memory>
 

@@ -1,16 +1,16 @@
-#include "navigation.h"
+#include "app/navigation.h"
 
-#include "followuplist.h"
-#include "listgrid.h"
-#include "listpanel.h"
-#include "pagetoolbar.h"
-#include "projectdetailspage.h"
-#include "projectfilespage.h"
-#include "projectlist.h"
-#include "remarkspanel.h"
-#include "tasklist.h"
-#include "tdm.h"
-#include "timelist.h"
+#include "app/pagetoolbar.h"
+#include "app/projectdetailspage.h"
+#include "app/remarkspanel.h"
+#include "data/tdm.h"
+#include "lists/listgrid.h"
+#include "lists/listpanel.h"
+#include "projects/projectfilespage.h"
+#include "projects/projectlist.h"
+#include "tasks/followuplist.h"
+#include "tasks/tasklist.h"
+#include "timerec/timelist.h"
 
 #include <QLayout>
 #include <QWidget>

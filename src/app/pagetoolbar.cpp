@@ -1,4 +1,4 @@
-#include "pagetoolbar.h"
+#include "app/pagetoolbar.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,8 +1,8 @@
-#include "projectdetailspage.h"
+#include "app/projectdetailspage.h"
 
-#include "boundcontrols.h"
-#include "remarkspanel.h"
-#include "tdm.h"
+#include "app/remarkspanel.h"
+#include "data/tdm.h"
+#include "lists/boundcontrols.h"
 
 #include <QFormLayout>
 #include <QFrame>

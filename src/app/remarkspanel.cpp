@@ -1,6 +1,6 @@
-#include "remarkspanel.h"
+#include "app/remarkspanel.h"
 
-#include "boundcontrols.h"
+#include "lists/boundcontrols.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
-#include "connection.h"
+#include "data/connection.h"
 
-#include "datetimevalue.h"
+#include "data/datetimevalue.h"
 
 #include <QChar>
 #include <QDir>

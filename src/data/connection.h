@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dataerror.h"
+#include "data/dataerror.h"
 
 #include <QHash>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "currency.h"
+#include "data/currency.h"
 
 #include <QList>
 #include <QtNumeric>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orbentaerror.h"
+#include "platform/orbentaerror.h"
 
 // An error of the database engine or of a dataset operation, with a German text.
 class DataError : public OrbentaError {

@@ -1,7 +1,7 @@
-#include "dataset.h"
+#include "data/dataset.h"
 
-#include "dataerror.h"
-#include "datetimevalue.h"
+#include "data/dataerror.h"
+#include "data/datetimevalue.h"
 
 #include <QHash>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connection.h"
-#include "currency.h"
+#include "data/connection.h"
+#include "data/currency.h"
 
 #include <QObject>
 #include <QString>

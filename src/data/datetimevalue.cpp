@@ -1,4 +1,4 @@
-#include "datetimevalue.h"
+#include "data/datetimevalue.h"
 
 #include <QRegularExpression>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "schema.h"
+#include "data/schema.h"
 
-#include "connection.h"
-#include "dataerror.h"
+#include "data/connection.h"
+#include "data/dataerror.h"
 
 #include <QFile>
 

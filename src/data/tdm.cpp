@@ -1,6 +1,6 @@
-#include "tdm.h"
+#include "data/tdm.h"
 
-#include "datetimevalue.h"
+#include "data/datetimevalue.h"
 
 Tdm::Tdm(const QString& programFolder, QObject* parent)
     : QObject(parent), Projekte(ADOConnection1, QStringLiteral("Projekte"), this),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connection.h"
-#include "dataset.h"
+#include "data/connection.h"
+#include "data/dataset.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "boundcontrols.h"
+#include "lists/boundcontrols.h"
 
-#include "dataerror.h"
-#include "dataset.h"
+#include "data/dataerror.h"
+#include "data/dataset.h"
 
 #include <QEvent>
 #include <QFontMetricsF>

@@ -1,8 +1,8 @@
-#include "datasetlist.h"
+#include "lists/datasetlist.h"
 
-#include "dataset.h"
-#include "listgrid.h"
-#include "listpanel.h"
+#include "data/dataset.h"
+#include "lists/listgrid.h"
+#include "lists/listpanel.h"
 
 DatasetList::DatasetList(Dataset& dataset, ListPanel* panel, QObject* parent)
     : QObject(parent), m_dataset(dataset), m_panel(panel) {

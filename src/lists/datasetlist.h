@@ -1,7 +1,7 @@
 #pragma once
 
-#include "columnlayout.h"
-#include "sortstate.h"
+#include "lists/columnlayout.h"
+#include "lists/sortstate.h"
 
 #include <QObject>
 #include <QString>

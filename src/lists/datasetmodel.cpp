@@ -1,6 +1,6 @@
-#include "datasetmodel.h"
+#include "lists/datasetmodel.h"
 
-#include "dataset.h"
+#include "data/dataset.h"
 
 #include <QScopedValueRollback>
 

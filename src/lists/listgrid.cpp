@@ -1,7 +1,7 @@
-#include "listgrid.h"
+#include "lists/listgrid.h"
 
-#include "dataset.h"
-#include "datasetmodel.h"
+#include "data/dataset.h"
+#include "lists/datasetmodel.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "columnlayout.h"
+#include "lists/columnlayout.h"
 
 #include <QTableView>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "listpanel.h"
+#include "lists/listpanel.h"
 
-#include "listgrid.h"
-#include "searchbar.h"
+#include "lists/listgrid.h"
+#include "lists/searchbar.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

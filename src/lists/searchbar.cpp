@@ -1,6 +1,6 @@
-#include "searchbar.h"
+#include "lists/searchbar.h"
 
-#include "listgrid.h"
+#include "lists/listgrid.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "sortstate.h"
+#include "lists/sortstate.h"
 
 QString SortState::click(int clickedColumn) {
     if (clickedColumn != column)

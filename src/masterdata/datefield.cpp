@@ -1,8 +1,8 @@
-#include "datefield.h"
+#include "masterdata/datefield.h"
 
-#include "datetimevalue.h"
-#include "entryfocus.h"
-#include "messagedialogs.h"
+#include "data/datetimevalue.h"
+#include "masterdata/entryfocus.h"
+#include "platform/messagedialogs.h"
 
 #include <QAction>
 #include <QCalendarWidget>

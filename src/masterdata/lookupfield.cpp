@@ -1,8 +1,8 @@
-#include "lookupfield.h"
+#include "masterdata/lookupfield.h"
 
-#include "dataset.h"
-#include "entryfocus.h"
-#include "messagedialogs.h"
+#include "data/dataset.h"
+#include "masterdata/entryfocus.h"
+#include "platform/messagedialogs.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "boundcontrols.h"
+#include "lists/boundcontrols.h"
 
 #include <QString>
 

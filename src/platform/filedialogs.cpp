@@ -1,4 +1,4 @@
-#include "filedialogs.h"
+#include "platform/filedialogs.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>

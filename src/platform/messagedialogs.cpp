@@ -1,7 +1,7 @@
-#include "messagedialogs.h"
+#include "platform/messagedialogs.h"
 
-#include "guarded.h"
-#include "orbentaerror.h"
+#include "platform/guarded.h"
+#include "platform/orbentaerror.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "orbentaapplication.h"
+#include "platform/orbentaapplication.h"
 
 #include <QIcon>
 #include <QLibraryInfo>

@@ -17,4 +17,4 @@ public:
     static void reportError(const QString& text);
 };
 
-#include "guarded.h"
+#include "platform/guarded.h"

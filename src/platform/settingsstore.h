@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orbentaerror.h"
+#include "platform/orbentaerror.h"
 
 #include <QHash>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "shellservices.h"
+#include "platform/shellservices.h"
 
 #include <QDesktopServices>
 #include <QProcess>

@@ -1,13 +1,13 @@
-#include "projecteditor.h"
+#include "projects/projecteditor.h"
 
-#include "boundcontrols.h"
-#include "dataerror.h"
-#include "datefield.h"
-#include "datetimevalue.h"
-#include "entryfocus.h"
-#include "guarded.h"
-#include "lookupfield.h"
-#include "tdm.h"
+#include "data/dataerror.h"
+#include "data/datetimevalue.h"
+#include "data/tdm.h"
+#include "lists/boundcontrols.h"
+#include "masterdata/datefield.h"
+#include "masterdata/entryfocus.h"
+#include "masterdata/lookupfield.h"
+#include "platform/guarded.h"
 
 #include <QApplication>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
-#include "projectfilespage.h"
+#include "projects/projectfilespage.h"
 
-#include "orbentaerror.h"
+#include "platform/orbentaerror.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "projectlist.h"
+#include "projects/projectlist.h"
 
-#include "listgrid.h"
-#include "listpanel.h"
-#include "tdm.h"
+#include "data/tdm.h"
+#include "lists/listgrid.h"
+#include "lists/listpanel.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datasetlist.h"
+#include "lists/datasetlist.h"
 
 #include <QObject>
 
@@ -17,7 +17,8 @@ class QAction;
 class ProjectList : public DatasetList {
     Q_OBJECT
 public:
-    static inline const QString ActiveProjects = QStringLiteral("Select * from Projects where archiv=0");
+    static inline const QString ActiveProjects =
+        QStringLiteral("Select * from Projects where archiv=0");
     static inline const QString AllProjects = QStringLiteral("Select * from Projects");
 
     ProjectList(Tdm& dm, QWidget* parentWidget, QObject* parent = nullptr);
@@ -47,7 +48,8 @@ Q_SIGNALS:
     void addTimeEntryRequested();
     void addFilesRequested();
     void archiveRequested();
-    void printRequested(const QString& report); // "Projektliste", "Einzelprojekt", "Aufgabenliste", "Zeitnahmen"
+    void printRequested(
+        const QString& report); // "Projektliste", "Einzelprojekt", "Aufgabenliste", "Zeitnahmen"
     void customizeRequested();
 
 private:

@@ -1,8 +1,8 @@
-#include "followuplist.h"
+#include "tasks/followuplist.h"
 
-#include "listgrid.h"
-#include "listpanel.h"
-#include "tdm.h"
+#include "data/tdm.h"
+#include "lists/listgrid.h"
+#include "lists/listpanel.h"
 
 FollowUpList::FollowUpList(Tdm& dm, QWidget* parentWidget, QObject* parent)
     : DatasetList(dm.AWV,

@@ -1,8 +1,8 @@
-#include "tasklist.h"
+#include "tasks/tasklist.h"
 
-#include "listgrid.h"
-#include "listpanel.h"
-#include "tdm.h"
+#include "data/tdm.h"
+#include "lists/listgrid.h"
+#include "lists/listpanel.h"
 
 TaskList::TaskList(Tdm& dm, QWidget* parentWidget, QObject* parent)
     : DatasetList(dm.Aufgaben,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datasetlist.h"
+#include "lists/datasetlist.h"
 
 class Tdm;
 

@@ -1,8 +1,8 @@
-#include "timelist.h"
+#include "timerec/timelist.h"
 
-#include "listgrid.h"
-#include "listpanel.h"
-#include "tdm.h"
+#include "data/tdm.h"
+#include "lists/listgrid.h"
+#include "lists/listpanel.h"
 
 TimeList::TimeList(Tdm& dm, QWidget* parentWidget, QObject* parent)
     : DatasetList(dm.Time,

@@ -1,9 +1,9 @@
 #include "appfixture.h"
 
-#include "datetimevalue.h"
-#include "mainwindow.h"
-#include "projecteditor.h"
-#include "tdm.h"
+#include "app/mainwindow.h"
+#include "data/datetimevalue.h"
+#include "data/tdm.h"
+#include "projects/projecteditor.h"
 
 #include <QDate>
 

@@ -51,7 +51,7 @@ private:
 // The database folder as the machine scope's DBPath.
 void storeDbPath(const QString& folder);
 
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
 template <typename W> W* RunningProgram::find(const QString& name) {
     return m_window->findChild<W*>(name);

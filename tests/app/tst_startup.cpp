@@ -1,12 +1,12 @@
+#include "app/mainwindow.h"
+#include "app/pagetoolbar.h"
 #include "appfixture.h"
-#include "boundcontrols.h"
-#include "dataset.h"
-#include "listgrid.h"
-#include "mainwindow.h"
-#include "pagetoolbar.h"
-#include "projecteditor.h"
-#include "projectlist.h"
-#include "tdm.h"
+#include "data/dataset.h"
+#include "data/tdm.h"
+#include "lists/boundcontrols.h"
+#include "lists/listgrid.h"
+#include "projects/projecteditor.h"
+#include "projects/projectlist.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "testsupport.h"
 
-#include "schema.h"
-#include "tdm.h"
+#include "data/schema.h"
+#include "data/tdm.h"
 
 QString TestEnvironment::createDatabase() {
     ::createDatabase(databaseFile());

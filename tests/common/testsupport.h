@@ -1,10 +1,10 @@
 #pragma once
 
-#include "filedialogs.h"
-#include "messagedialogs.h"
-#include "orbentaapplication.h"
-#include "settingsstore.h"
-#include "shellservices.h"
+#include "platform/filedialogs.h"
+#include "platform/messagedialogs.h"
+#include "platform/orbentaapplication.h"
+#include "platform/settingsstore.h"
+#include "platform/shellservices.h"
 
 class Tdm;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "connection.h"
-#include "dataset.h"
-#include "tdm.h"
+#include "data/connection.h"
+#include "data/dataset.h"
+#include "data/tdm.h"
 #include "testsupport.h"
 
 // A fresh database with the full schema in the test's own folder, and a connection open on it.

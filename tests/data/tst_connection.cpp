@@ -1,6 +1,6 @@
+#include "data/datetimevalue.h"
+#include "data/schema.h"
 #include "datafixture.h"
-#include "datetimevalue.h"
-#include "schema.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,5 +1,5 @@
+#include "data/datetimevalue.h"
 #include "datafixture.h"
-#include "datetimevalue.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "currency.h"
-#include "datetimevalue.h"
+#include "data/currency.h"
+#include "data/datetimevalue.h"
 #include "testsupport.h"
 
 #include <QLocale>

@@ -1,12 +1,12 @@
-#include "followuplist.h"
-#include "listgrid.h"
-#include "listpanel.h"
-#include "projectlist.h"
-#include "searchbar.h"
-#include "tasklist.h"
-#include "tdm.h"
+#include "data/tdm.h"
+#include "lists/listgrid.h"
+#include "lists/listpanel.h"
+#include "lists/searchbar.h"
+#include "projects/projectlist.h"
+#include "tasks/followuplist.h"
+#include "tasks/tasklist.h"
 #include "testsupport.h"
-#include "timelist.h"
+#include "timerec/timelist.h"
 
 #include <QCheckBox>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "datefield.h"
+#include "masterdata/datefield.h"
 #include "testsupport.h"
 
 #include <QCalendarWidget>

@@ -1,5 +1,5 @@
-#include "lookupfield.h"
-#include "tdm.h"
+#include "data/tdm.h"
+#include "masterdata/lookupfield.h"
 #include "testsupport.h"
 
 #include <QAbstractItemView>

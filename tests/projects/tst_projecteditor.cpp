@@ -1,8 +1,8 @@
-#include "datefield.h"
-#include "datetimevalue.h"
-#include "lookupfield.h"
-#include "projecteditor.h"
-#include "tdm.h"
+#include "data/datetimevalue.h"
+#include "data/tdm.h"
+#include "masterdata/datefield.h"
+#include "masterdata/lookupfield.h"
+#include "projects/projecteditor.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
-#include "listgrid.h"
-#include "listpanel.h"
-#include "projectlist.h"
-#include "searchbar.h"
-#include "tdm.h"
+#include "data/tdm.h"
+#include "lists/listgrid.h"
+#include "lists/listpanel.h"
+#include "lists/searchbar.h"
+#include "projects/projectlist.h"
 #include "testsupport.h"
 
 #include <QAction>

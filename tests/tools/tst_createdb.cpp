@@ -1,10 +1,10 @@
 #include "testsupport.h"
 
-#include "connection.h"
-#include "dataset.h"
-#include "datetimevalue.h"
+#include "data/connection.h"
+#include "data/dataset.h"
+#include "data/datetimevalue.h"
+#include "data/tdm.h"
 #include "generator.h"
-#include "tdm.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "demodata.h"
 
-#include "currency.h"
-#include "datetimevalue.h"
-#include "tdm.h"
+#include "data/currency.h"
+#include "data/datetimevalue.h"
+#include "data/tdm.h"
 
 #include <QTime>
 #include <QVector>

@@ -1,9 +1,9 @@
 // orbenta-createdb [--demo] <folder>: writes a new ORBTData.mdb with the full schema into the
 // folder, with --demo filled with demo data.
+#include "data/schema.h"
+#include "data/tdm.h"
 #include "demodata.h"
-#include "orbentaerror.h"
-#include "schema.h"
-#include "tdm.h"
+#include "platform/orbentaerror.h"
 
 #include <QCoreApplication>
 #include <QDate>

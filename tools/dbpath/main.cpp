@@ -2,7 +2,7 @@
 // The program starts it with the argument text "Software\Selvaner\Orbenta <folder>" and
 // does not look at its outcome.
 
-#include "settingsstore.h"
+#include "platform/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QStringList>
