@@ -5,6 +5,7 @@
 #include "platform/messagedialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QFrame>
 #include <QKeyEvent>
@@ -107,6 +108,8 @@ void DateField::checkDate() {
     QScopedValueRollback<bool> checking(m_checking, true);
     if (text().isEmpty() || DateTimeValue::parseShortDate(text()))
         return;
+    // Where the user was going when leaving the field; a button there goes on after a Yes.
+    const QPointer<QWidget> headedFor = QApplication::focusWidget();
     const auto answer = MessageDialogs::instance().yesNoQuestion(
         QStringLiteral("Fehler"),
         QStringLiteral("Ihre Eingabe entspricht nicht einem Datum. Soll die Eingabe gelöscht "
@@ -115,7 +118,9 @@ void DateField::checkDate() {
             QStringLiteral("Bei \"Nein\" erhält das Feld wieder den Fokus bis ein korrektes "
                            "Datum eingegeben wurde."));
     EntryFocus::regainWindow(this);
-    if (answer == MessageDialogs::Answer::Yes)
+    const bool cleared = answer == MessageDialogs::Answer::Yes;
+    EntryFocus::leaveQuestionAnswered(headedFor, cleared);
+    if (cleared)
         clear();
     else
         EntryFocus::returnFocus(this);

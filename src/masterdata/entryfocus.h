@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QPointer>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QWidget>
+
+#include <optional>
 
 // Shared by the entry fields: when a field's rule puts the focus back into it, the field the
 // focus was on its way to loses it again without the user having left it, and its own rule
@@ -46,6 +50,42 @@ inline bool leftByUser(const QWidget* field, const QFocusEvent* event) {
         break;
     }
     return !returning() && field->isVisible();
+}
+
+// The last question a field asked when it was left: where the focus was on its way to, and
+// whether the answer let the field stand (the user may go on). A button of an entry dialog the
+// focus went to reads it, so that the click that left the field is not lost (EntryDialog). It
+// holds only until the event that left the field has been handled.
+struct LeaveQuestion {
+    QPointer<QWidget> headedFor;
+    bool fieldStands = false;
+};
+
+inline LeaveQuestion& lastLeaveQuestion() {
+    static LeaveQuestion question;
+    return question;
+}
+
+// Called by a field's leaving rule once its question is answered; `headedFor` is the widget that
+// had the focus when the question was asked (the one the user was going to).
+inline void leaveQuestionAnswered(QWidget* headedFor, bool fieldStands) {
+    lastLeaveQuestion() = {headedFor, fieldStands};
+    QTimer::singleShot(0, qApp, [] { lastLeaveQuestion() = {}; });
+}
+
+// Whether a question was answered on the way to `target` and let the field stand; nothing when
+// no question was asked on the way there. Reading it forgets it.
+inline std::optional<bool> takeLeaveAnswer(const QWidget* target) {
+    LeaveQuestion& question = lastLeaveQuestion();
+    if (!target || question.headedFor != target)
+        return std::nullopt;
+    const bool stands = question.fieldStands;
+    question = {};
+    return stands;
+}
+
+inline void forgetLeaveAnswer() {
+    lastLeaveQuestion() = {};
 }
 
 } // namespace EntryFocus

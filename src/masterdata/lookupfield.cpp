@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCompleter>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScopedValueRollback>
 
 LookupField::LookupField(QWidget* parent) : BoundComboBox(parent) {
@@ -81,6 +82,8 @@ void LookupField::checkEntry() {
     if (known)
         return;
 
+    // Where the user was going when leaving the field; a button there goes on after the answer.
+    const QPointer<QWidget> headedFor = QApplication::focusWidget();
     const auto answer = MessageDialogs::instance().lookupQuestion(
         QStringLiteral("Eingabe existiert nicht!"),
         QStringLiteral("Ihre Eingabe existiert noch nicht in der Auswahl. Soll Ihre Eingabe "
@@ -88,14 +91,17 @@ void LookupField::checkEntry() {
     EntryFocus::regainWindow(this);
     switch (answer) {
     case MessageDialogs::Answer::Cancel:
+        EntryFocus::leaveQuestionAnswered(headedFor, false);
         EntryFocus::returnFocus(this);
         return;
     case MessageDialogs::Answer::Yes:
         addItem(text);
         showText(text);
         addMasterRow(text);
+        EntryFocus::leaveQuestionAnswered(headedFor, true);
         return;
     default:
+        EntryFocus::leaveQuestionAnswered(headedFor, true);
         return;
     }
 }

@@ -5,20 +5,16 @@
 #include "data/tdm.h"
 #include "lists/boundcontrols.h"
 #include "masterdata/datefield.h"
-#include "masterdata/entryfocus.h"
 #include "masterdata/lookupfield.h"
 #include "platform/guarded.h"
 
-#include <QApplication>
 #include <QFormLayout>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -63,15 +59,12 @@ QString dateText(Dataset& projects, const QString& column) {
 } // namespace
 
 TForm3::TForm3(Tdm& dm, QWidget* mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_dm(dm),
-      m_mainWindow(mainWindow) {
+    : EntryDialog(mainWindow, "AdvGlowButton2", "AdvGlowButton1"), m_dm(dm) {
     setObjectName(QStringLiteral("Form3"));
-    setWindowModality(Qt::WindowModal);
-    setSizeGripEnabled(false);
     buildWindow();
     configureLookups();
     setTabOrder();
-    setFixedSize(ClientWidth, ClientHeight);
+    setClientSize(ClientWidth, ClientHeight);
 }
 
 void TForm3::buildWindow() {
@@ -101,24 +94,7 @@ void TForm3::buildWindow() {
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 1);
 
-    AdvGlowButton2 = named<QPushButton>(this, "AdvGlowButton2");
-    AdvGlowButton2->setText(QStringLiteral("&Speichern"));
-    AdvGlowButton1 = named<QPushButton>(this, "AdvGlowButton1");
-    AdvGlowButton1->setText(QStringLiteral("A&bbrechen"));
-    // Enter belongs to the fields (the lookup fields move on with it), never to a button.
-    for (QPushButton* button : {AdvGlowButton2, AdvGlowButton1}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-        button->setMinimumWidth(100);
-    }
-    connect(AdvGlowButton2, &QPushButton::clicked, this, [this] { AdvGlowButton2Click(); });
-    connect(AdvGlowButton1, &QPushButton::clicked, this, [this] { AdvGlowButton1Click(); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(AdvGlowButton2);
-    buttons->addWidget(AdvGlowButton1);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->addLayout(buttonRow(), 2, 0, 1, 2);
 }
 
 void TForm3::buildMasterPanel(QFrame* frame) {
@@ -211,11 +187,10 @@ void TForm3::configureLookups() {
 }
 
 void TForm3::setTabOrder() {
-    const QList<QWidget*> order{AdvGlowButton2, AdvGlowButton1, PrNummer,    PRBezeichnung,
-                                PrTyp,          PrAuftraggeber, PrKatBez,    PrPrio,
-                                PrStatus,       PrVerantw,      Zeitvon,     ZeitBis,
-                                PrGesamtZeit,   PrBudget,       PrbenBudget, PrKM,
-                                PrerledigtP,    PRErledigt,     PrPreis,     DBAdvMemo1};
+    const QList<QWidget*> order{
+        saveButton(), cancelButton(), PrNummer,    PRBezeichnung, PrTyp,   PrAuftraggeber, PrKatBez,
+        PrPrio,       PrStatus,       PrVerantw,   Zeitvon,       ZeitBis, PrGesamtZeit,   PrBudget,
+        PrbenBudget,  PrKM,           PrerledigtP, PRErledigt,    PrPreis, DBAdvMemo1};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
     PrerledigtPBar->setFocusPolicy(Qt::NoFocus);
@@ -250,22 +225,6 @@ void TForm3::editProject() {
     showOverMainWindow();
 }
 
-void TForm3::showOverMainWindow() {
-    if (!isVisible()) {
-        adjustSize();
-        QRect frame = frameGeometry();
-        if (m_mainWindow) {
-            frame.moveCenter(m_mainWindow->frameGeometry().center());
-        } else if (const QScreen* screen = QApplication::primaryScreen()) {
-            frame.moveCenter(screen->availableGeometry().center());
-        }
-        move(frame.topLeft());
-    }
-    show();
-    raise();
-    activateWindow();
-}
-
 void TForm3::FormShow() {
     PrTyp->setChoicesFrom(m_dm.Typen, QStringLiteral("Bezeichnung"));
     PrAuftraggeber->setChoicesFrom(m_dm.Auftraggeber, QStringLiteral("Bezeichnung"));
@@ -275,21 +234,7 @@ void TForm3::FormShow() {
     PrVerantw->setChoicesFrom(m_dm.Verantw, QStringLiteral("Bezeichnung"));
 }
 
-void TForm3::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
-        FormShow();
-    // Ctrl+S and Ctrl+B must reach the dialog before any field sees them.
-    qApp->installEventFilter(this);
-    QDialog::showEvent(event);
-}
-
-void TForm3::hideEvent(QHideEvent* event) {
-    if (!event->spontaneous())
-        qApp->removeEventFilter(this);
-    QDialog::hideEvent(event);
-}
-
-void TForm3::AdvGlowButton2Click() {
+void TForm3::save() {
     Dataset& projects = m_dm.Projekte;
     // A date that cannot be read or a value the engine refuses keeps the editor open in its
     // state, so the user can correct it or cancel.
@@ -300,7 +245,7 @@ void TForm3::AdvGlowButton2Click() {
         projects.post();
     });
     if (!posted) {
-        EntryFocus::regainWindow(this);
+        stayAfterError();
         return;
     }
     runGuarded([&] {
@@ -308,66 +253,17 @@ void TForm3::AdvGlowButton2Click() {
         if (!done.isNull())
             Q_EMIT saved(done.asInteger());
     });
-    hide();
-    giveBackMainWindow();
-    Q_EMIT closed();
+    finish();
 }
 
-void TForm3::AdvGlowButton1Click() {
+void TForm3::cancel() {
     if (!runGuarded([&] { m_dm.Projekte.cancel(); })) {
-        EntryFocus::regainWindow(this);
+        stayAfterError();
         return;
     }
-    hide();
-    giveBackMainWindow();
-    Q_EMIT closed();
-}
-
-void TForm3::giveBackMainWindow() {
-    if (!m_mainWindow)
-        return;
-    m_mainWindow->raise();
-    m_mainWindow->activateWindow();
+    finish();
 }
 
 void TForm3::PrerledigtPChange() {
     PrerledigtPBar->setValue(PrerledigtP->value());
 }
-
-bool TForm3::belongsHere(QObject* object) const {
-    for (auto* widget = qobject_cast<QWidget*>(object); widget; widget = widget->parentWidget()) {
-        if (widget == this)
-            return true;
-    }
-    return false;
-}
-
-bool TForm3::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !isVisible() || !belongsHere(watched) ||
-        QApplication::activePopupWidget())
-        return QDialog::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (!(key->modifiers() & Qt::ControlModifier))
-        return QDialog::eventFilter(watched, event);
-    if (key->key() == Qt::Key_S) {
-        AdvGlowButton2Click();
-        return true;
-    }
-    if (key->key() == Qt::Key_B) {
-        AdvGlowButton1Click();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-// Escape would close the dialog with the typed data still pending: it does nothing here.
-void TForm3::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-// Only the two buttons end the editor; closing the window any other way is refused.
-void TForm3::reject() {}

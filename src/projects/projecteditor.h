@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QDialog>
-#include <QPointer>
+#include "masterdata/entrydialog.h"
 
 class Tdm;
 class BoundLineEdit;
@@ -11,12 +10,11 @@ class DateField;
 class LookupField;
 class QFrame;
 class QProgressBar;
-class QPushButton;
 
 // The project editor: edits the current row of Projekte directly. Most fields are bound to the
-// row; the three dates are copied in and out here. It is created once and shown again for every
-// use, without blocking, while the main window takes no input (window modality).
-class TForm3 : public QDialog {
+// row; the three dates are copied in and out here. The showing, the keys and the buttons are
+// those of every entry dialog (EntryDialog).
+class TForm3 : public EntryDialog {
     Q_OBJECT
 public:
     TForm3(Tdm& dm, QWidget* mainWindow);
@@ -27,9 +25,11 @@ public:
     void editProject();
 
     // Runs at every showing: the six choice lists from the master datasets as they are open now.
-    void FormShow();
-    void AdvGlowButton2Click(); // save
-    void AdvGlowButton1Click(); // cancel
+    void FormShow() override;
+    void save() override;   // AdvGlowButton2, Ctrl+S
+    void cancel() override; // AdvGlowButton1, Ctrl+B
+    void AdvGlowButton2Click() { save(); }
+    void AdvGlowButton1Click() { cancel(); }
     void PrerledigtPChange();
 
     // The tab width of the remarks memo in characters (the options' tab stop).
@@ -38,15 +38,6 @@ public:
 Q_SIGNALS:
     // After a successful save, when the project has a done percentage.
     void saved(int erledigtP);
-    // After every save or cancel, once the editor is hidden.
-    void closed();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void reject() override;
 
 private:
     void buildWindow();
@@ -54,12 +45,8 @@ private:
     void buildPeriodPanel(QFrame* panel);
     void configureLookups();
     void setTabOrder();
-    void showOverMainWindow();
-    void giveBackMainWindow();
-    bool belongsHere(QObject* object) const;
 
     Tdm& m_dm;
-    QPointer<QWidget> m_mainWindow;
 
     QFrame* m_masterPanel = nullptr;
     QFrame* m_remarksPanel = nullptr;
@@ -84,6 +71,4 @@ private:
     QProgressBar* PrerledigtPBar = nullptr;
     DateField* PRErledigt = nullptr;
     BoundLineEdit* PrPreis = nullptr;
-    QPushButton* AdvGlowButton2 = nullptr;
-    QPushButton* AdvGlowButton1 = nullptr;
 };
