@@ -17,10 +17,12 @@ bool allDigits(QStringView s) {
     return std::all_of(s.begin(), s.end(), isAsciiDigit);
 }
 
-// "1.234.567": one to three digits, then groups of exactly three.
+// "1.234.567": one to three digits, the first not a zero, then groups of exactly three. A point
+// anywhere else ("1.5", "0.500") is no grouping: read as one, it would store another value than
+// the one meant.
 bool isGrouped(QStringView s) {
     const auto groups = s.split(u'.');
-    if (groups.first().isEmpty() || groups.first().size() > 3)
+    if (groups.first().isEmpty() || groups.first().size() > 3 || groups.first().front() == u'0')
         return false;
     for (qsizetype i = 1; i < groups.size(); ++i) {
         if (groups[i].size() != 3)
@@ -67,26 +69,28 @@ std::optional<Currency> Currency::fromText(const QString& text) {
         negative = s.front() == u'-';
         s.remove(0, 1);
     }
-    QString whole;
-    QStringView fraction;
-    if (const qsizetype comma = s.indexOf(u','); comma >= 0) {
-        const QStringView grouped = QStringView(s).first(comma);
-        if (grouped.contains(u'.') && !isGrouped(grouped))
-            return std::nullopt;
-        whole = grouped.toString().remove(u'.');
-        fraction = QStringView(s).sliced(comma + 1);
-    } else if (const qsizetype point = s.indexOf(u'.'); point >= 0) {
-        whole = s.first(point);
-        fraction = QStringView(s).sliced(point + 1);
-    } else {
-        whole = s;
-    }
+    // The comma is the decimal separator; points only group the whole part.
+    const qsizetype comma = s.indexOf(u',');
+    const QStringView grouped = comma < 0 ? QStringView(s) : QStringView(s).first(comma);
+    const QStringView fraction = comma < 0 ? QStringView() : QStringView(s).sliced(comma + 1);
+    if (grouped.contains(u'.') && !isGrouped(grouped))
+        return std::nullopt;
+    const QString whole = grouped.toString().remove(u'.');
     if ((whole.isEmpty() && fraction.isEmpty()) || !allDigits(whole) || !allDigits(fraction))
         return std::nullopt;
     const auto scaled = toScaled(negative, whole, fraction, false);
     if (!scaled)
         return std::nullopt;
     return Currency(*scaled);
+}
+
+std::optional<Currency> Currency::fromStoredReal(double scaled) {
+    // 2^63 is exact as a double; the NaN test is in the comparisons.
+    constexpr double limit = 9223372036854775808.0;
+    const double rounded = std::round(scaled);
+    if (!(rounded >= -limit && rounded < limit))
+        return std::nullopt;
+    return Currency(qint64(rounded));
 }
 
 Currency Currency::fromDouble(double value) {

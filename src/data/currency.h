@@ -12,11 +12,15 @@ public:
 
     Currency() = default;
     static Currency fromScaled(qint64 scaled) { return Currency(scaled); }
-    // Reads German notation ("1234,5", "-0,25", "1.234,50" with grouping points) and also a
-    // plain point as the decimal separator when no comma is present ("12.5"). Decimal places
-    // beyond the fourth other than zeros (nothing is rounded away), misplaced grouping points,
-    // letters, blanks inside, empty text or an overflow give std::nullopt.
+    // Reads amounts as German users write them: the comma separates the decimals, a point only
+    // groups three digits ("1234,5", "-0,25", "1.500" is 1500, "1.234,50"). A point anywhere
+    // else ("1.5", "1.50", "12.34.5"), decimal places beyond the fourth other than zeros
+    // (nothing is rounded away), letters, blanks inside, empty text or an overflow give
+    // std::nullopt.
     static std::optional<Currency> fromText(const QString& text);
+    // A REAL another tool wrote where a count of ten-thousandths belongs, rounded to a whole
+    // count; std::nullopt when it lies beyond the range (1e300) and so is no amount.
+    static std::optional<Currency> fromStoredReal(double scaled);
     // Rounded half away from zero to four places, from the value's shortest decimal form
     // (1.00005 gives 1,0001); values beyond the range saturate, NaN gives 0.
     static Currency fromDouble(double value);

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void currencyText_data();
     void currencyText();
     void currencyExact();
+    void storedReal_data();
+    void storedReal();
 };
 
 void TestValues::initTestCase() {
@@ -187,7 +189,12 @@ void TestValues::currencyText_data() {
     QTest::newRow("decimal comma") << "1234,5" << true << qint64(12345000) << "1234,5";
     QTest::newRow("negative") << "-0,25" << true << qint64(-2500) << "-0,25";
     QTest::newRow("grouping points") << "1.234,50" << true << qint64(12345000) << "1234,5";
-    QTest::newRow("point without comma") << "12.5" << true << qint64(125000) << "12,5";
+    QTest::newRow("thousands point") << "1.500" << true << qint64(15000000) << "1500";
+    QTest::newRow("two thousands points")
+        << "1.500.000" << true << qint64(15000000000) << "1500000";
+    QTest::newRow("negative, grouped, comma")
+        << "-2.000,5" << true << qint64(-20005000) << "-2000,5";
+    QTest::newRow("grouped, trailing comma") << "12.345," << true << qint64(123450000) << "12345";
     QTest::newRow("whole number") << " 1234 " << true << qint64(12340000) << "1234";
     QTest::newRow("trailing zeros dropped") << "-3,50" << true << qint64(-35000) << "-3,5";
     QTest::newRow("four places") << "0,0001" << true << qint64(1) << "0,0001";
@@ -207,7 +214,16 @@ void TestValues::currencyText_data() {
     QTest::newRow("currency sign") << "12,50 €" << false << qint64(0) << "";
     QTest::newRow("misplaced grouping") << "1.23,5" << false << qint64(0) << "";
     QTest::newRow("two commas") << "1,2,3" << false << qint64(0) << "";
-    QTest::newRow("two points, no comma") << "1.234.567" << false << qint64(0) << "";
+    // A point that groups no three digits is refused, never read as the decimal separator.
+    QTest::newRow("point, one place") << "1.5" << false << qint64(0) << "";
+    QTest::newRow("point, two places") << "1.50" << false << qint64(0) << "";
+    QTest::newRow("point, four places") << "1.5000" << false << qint64(0) << "";
+    QTest::newRow("points, uneven groups") << "12.34.5" << false << qint64(0) << "";
+    QTest::newRow("point after a zero") << "0.500" << false << qint64(0) << "";
+    QTest::newRow("point first") << ".500" << false << qint64(0) << "";
+    QTest::newRow("point last") << "1500." << false << qint64(0) << "";
+    QTest::newRow("point in the decimals") << "1,500.5" << false << qint64(0) << "";
+    QTest::newRow("four-digit first group") << "1500.000" << false << qint64(0) << "";
     QTest::newRow("blank inside") << "1 234,5" << false << qint64(0) << "";
 }
 
@@ -235,6 +251,35 @@ void TestValues::currencyExact() {
     QCOMPARE(Currency::fromDouble(-1.00005).scaled(), -10001);
     QCOMPARE(Currency::fromDouble(0.123449).scaled(), 1234);
     QCOMPARE(Currency::fromDouble(NaN).scaled(), 0);
+}
+
+// REALs another tool wrote into a currency column: within the range they are the count of
+// ten-thousandths, beyond it they are no amount at all.
+void TestValues::storedReal_data() {
+    QTest::addColumn<double>("real");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<qint64>("scaled");
+    QTest::newRow("whole count") << 15000.0 << true << qint64(15000);
+    QTest::newRow("rounded to a whole count") << -2.5 << true << qint64(-3);
+    QTest::newRow("largest below 2^63")
+        << 9223372036854774784.0 << true << qint64(9223372036854774784);
+    QTest::newRow("smallest") << -9223372036854775808.0 << true
+                              << std::numeric_limits<qint64>::min();
+    QTest::newRow("2^63") << 9223372036854775808.0 << false << qint64(0);
+    QTest::newRow("1e300") << 1e300 << false << qint64(0);
+    QTest::newRow("-1e300") << -1e300 << false << qint64(0);
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << false << qint64(0);
+    QTest::newRow("NaN") << NaN << false << qint64(0);
+}
+
+void TestValues::storedReal() {
+    QFETCH(double, real);
+    QFETCH(bool, valid);
+    QFETCH(qint64, scaled);
+    const auto value = Currency::fromStoredReal(real);
+    QCOMPARE(value.has_value(), valid);
+    if (valid)
+        QCOMPARE(value->scaled(), scaled);
 }
 
 ORBENTA_TEST_MAIN(TestValues)
