@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "data/tdm.h"
+#include "platform/messagedialogs.h"
 #include "platform/orbentaapplication.h"
+#include "platform/settingsstore.h"
 #include "projects/projecteditor.h"
 
 #include <memory>
@@ -17,6 +19,9 @@ int main(int argc, char** argv) {
     window->attach(*dm, projectEditor);
 
     window->show();
+    // A settings file that could not be read was kept aside at start; the user hears where.
+    if (const QString notice = SettingsStore::takeNotice(); !notice.isEmpty())
+        MessageDialogs::instance().message(notice);
     const int result = app.exec();
     // The windows go before the data they show.
     window.reset();

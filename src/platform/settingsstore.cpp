@@ -1,14 +1,19 @@
 #include "platform/settingsstore.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -48,6 +53,29 @@ bool writableHere(const QString& file) {
 
 QString nameKey(const QString& name) {
     return name.toLower();
+}
+
+QString& pendingNotice() {
+    static QString text;
+    return text;
+}
+
+// The files QSaveFile writes before it renames one over the settings file ("Orbenta.json." and
+// six letters or digits), which a crash can leave behind. One written by another running copy
+// this moment is younger than a few seconds and stays.
+void removeLeftTemporaries(const QString& file) {
+    const QFileInfo info(file);
+    const QRegularExpression temporary(QLatin1Char('^') +
+                                       QRegularExpression::escape(info.fileName()) +
+                                       QStringLiteral(R"(\.[A-Za-z0-9]{6}$)"));
+    const QDateTime settled = QDateTime::currentDateTimeUtc().addSecs(-10);
+    QDirIterator it(info.absolutePath(), QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        if (temporary.match(entry.fileName()).hasMatch() && !entry.isSymLink() &&
+            entry.lastModified().toUTC() < settled)
+            QFile::remove(entry.filePath());
+    }
 }
 
 } // namespace
@@ -208,16 +236,30 @@ void SettingsStore::reload() {
     load();
 }
 
+QString SettingsStore::takeNotice() {
+    return std::exchange(pendingNotice(), QString());
+}
+
 // The file holds one object per key, each mapping value names to numbers (integer values)
-// or strings (text values). A file that cannot be read or parsed counts as empty.
+// or strings (text values). A missing or empty file counts as empty; one that cannot be
+// parsed too, after it was kept (keepAside).
 void SettingsStore::load() {
     m_keys.clear();
+    m_unreadable = false;
     QFile file(m_file);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Present but closed to us: it may hold everything, so it is not replaced.
+        m_unreadable = m_scope == Scope::User && file.exists();
         return;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
-    if (!doc.isObject())
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes);
+    if (!doc.isObject()) {
+        if (m_scope == Scope::User && !bytes.trimmed().isEmpty())
+            keepAside();
         return;
+    }
     const QJsonObject root = doc.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
         if (!it.value().isObject())
@@ -232,14 +274,40 @@ void SettingsStore::load() {
                 key.values.insert(nameKey(v.key()), Value{v.key(), false, 0, v.value().toString()});
             } else if (v.value().isDouble()) {
                 const double d = v.value().toDouble();
-                // Anything but a whole number in range is of another type.
-                if (d != static_cast<double>(static_cast<long long>(d)) ||
-                    d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max())
+                // Anything but a whole number in range is of another type; the range is tested
+                // before the conversion, which would be undefined beyond it (1e21).
+                if (!(d >= std::numeric_limits<int>::min() &&
+                      d <= std::numeric_limits<int>::max()) ||
+                    d != std::trunc(d))
                     continue;
                 key.values.insert(nameKey(v.key()), Value{v.key(), true, static_cast<int>(d), {}});
             }
         }
     }
+}
+
+// Moves an unreadable settings file out of the way of the next write, under a name that says
+// what it is, and leaves a notice for the user.
+void SettingsStore::keepAside() {
+    const QString base = m_file + QStringLiteral(".unreadable-") +
+                         QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    QString target = base;
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = base + QLatin1Char('-') + QString::number(n);
+    if (QFile::rename(m_file, target)) {
+        pendingNotice() =
+            QStringLiteral("Die Einstellungsdatei „%1“ war beschädigt und konnte nicht gelesen "
+                           "werden. Sie wurde unverändert als „%2“ aufbewahrt; Fensterposition "
+                           "und Spalten der Listen beginnen wieder mit den Vorgaben.")
+                .arg(QDir::toNativeSeparators(m_file), QDir::toNativeSeparators(target));
+        return;
+    }
+    m_unreadable = true;
+    pendingNotice() =
+        QStringLiteral("Die Einstellungsdatei „%1“ ist beschädigt und kann nicht gelesen werden. "
+                       "Sie bleibt unverändert; bis sie lesbar ist oder entfernt wird, beginnt "
+                       "das Programm mit den Vorgaben und speichert keine Einstellungen.")
+            .arg(QDir::toNativeSeparators(m_file));
 }
 
 void SettingsStore::save() const {
@@ -255,6 +323,11 @@ void SettingsStore::save() const {
         root.insert(key.path, values);
     }
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    if (m_unreadable)
+        throw SettingsError(QStringLiteral("Die Einstellungsdatei „%1“ kann nicht gelesen werden "
+                                           "und wird nicht überschrieben. Die Einstellungen "
+                                           "wurden nicht gespeichert.")
+                                .arg(QDir::toNativeSeparators(m_file)));
 
     const QString folder = QFileInfo(m_file).absolutePath();
     auto fail = [&]() {
@@ -268,6 +341,7 @@ void SettingsStore::save() const {
     };
     if (!QDir().mkpath(folder))
         fail();
+    removeLeftTemporaries(m_file);
     // The new content goes to a temporary file that replaces the old one only once it is
     // complete on disk, so a crash mid-write leaves the old settings intact.
     QSaveFile file(m_file);

@@ -41,7 +41,16 @@ public:
 
     // Re-reads the file; a store reads its file when constructed and before each write (so a
     // write never drops what another store wrote meanwhile).
+    //
+    // A user file that cannot be parsed (cut off, not UTF-8, not an object) reads as empty but
+    // is never overwritten: it is moved aside as "Orbenta.json.unreadable-<yyyy-MM-dd>" (with
+    // "-2", "-3" ... when that name is taken) and a notice for the user says where it went.
+    // Where it cannot be moved, writes fail instead of replacing it.
     void reload();
+
+    // The German notice about a settings file kept aside since the last call, or an empty text;
+    // taking it clears it, so the user reads it once. The store shows nothing itself.
+    static QString takeNotice();
 
     // Runs the writes of `changes` as one: the file is read before them and written once after,
     // instead of once for each value. An exception from `changes` or from the write drops them
@@ -61,6 +70,7 @@ private:
     };
 
     void load();
+    void keepAside();
     void save() const;
     template <typename Change> void modify(Change&& change);
     Value& valueFor(const QString& key, const QString& name);
@@ -72,6 +82,7 @@ private:
     Scope m_scope;
     QString m_file;
     QHash<QString, Key> m_keys; // by normalised lower-case path
+    bool m_unreadable = false;  // the file could not be read and is still in place
     int m_batchDepth = 0;
     bool m_batchChanged = false;
 };

@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -69,6 +71,9 @@ private slots:
     void missingFileKeyAndValue();
     void corruptFileReadsAsEmpty_data();
     void corruptFileReadsAsEmpty();
+    void keptFilesGetTheirOwnNames();
+    void unmovableFileIsNotOverwritten();
+    void leftTemporariesRemoved();
     void keyHierarchy();
     void writesReachOtherInstances();
     void failedWriteKeepsOldFile_data();
@@ -125,6 +130,18 @@ void TestSettingsStore::otherTypeReadsAsMissing_data() {
                              << std::optional<QString>();
     QTest::newRow("null") << QByteArray("null") << std::optional<int>() << std::optional<QString>();
     QTest::newRow("list") << QByteArray("[1]") << std::optional<int>() << std::optional<QString>();
+    // Far beyond any integer: read as missing, never converted.
+    QTest::newRow("1e21") << QByteArray("1e21") << std::optional<int>() << std::optional<QString>();
+    QTest::newRow("2^63") << QByteArray("9223372036854775808") << std::optional<int>()
+                          << std::optional<QString>();
+    QTest::newRow("-1e300") << QByteArray("-1e300") << std::optional<int>()
+                            << std::optional<QString>();
+    QTest::newRow("1.7e308") << QByteArray("1.7e308") << std::optional<int>()
+                             << std::optional<QString>();
+    QTest::newRow("largest int") << QByteArray("2147483647") << std::optional<int>(2147483647)
+                                 << std::optional<QString>();
+    QTest::newRow("smallest int") << QByteArray("-2147483648") << std::optional<int>(-2147483648)
+                                  << std::optional<QString>();
 }
 
 void TestSettingsStore::otherTypeReadsAsMissing() {
@@ -160,17 +177,31 @@ void TestSettingsStore::missingFileKeyAndValue() {
 
 void TestSettingsStore::corruptFileReadsAsEmpty_data() {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("garbage") << QByteArray("\x01\xff\x00 kein JSON", 14);
-    QTest::newRow("cut off") << QByteArray("{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": {\"left\": 2");
-    QTest::newRow("list") << QByteArray("[1, 2]");
-    QTest::newRow("key not an object") << QByteArray("{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": 5}");
+    QTest::addColumn<bool>("kept"); // moved aside before the next write
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("blanks only") << QByteArray(" \n ") << false;
+    QTest::newRow("garbage") << QByteArray("\x01\xff\x00 kein JSON", 14) << true;
+    QTest::newRow("cut off") << QByteArray("{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": {\"left\": 2")
+                             << true;
+    QTest::newRow("invalid UTF-8")
+        << QByteArray("{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": {\"DBPath\": \"/srv/\xfc/\"}}")
+        << true;
+    QTest::newRow("NUL byte") << QByteArray(
+                                     "{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": {\"left\": 2}}\0\n", 46)
+                              << true;
+    QTest::newRow("list") << QByteArray("[1, 2]") << true;
+    QTest::newRow("key not an object")
+        << QByteArray("{\"SOFTWARE\\\\Selvaner\\\\Orbenta\": 5}") << false;
 }
 
 void TestSettingsStore::corruptFileReadsAsEmpty() {
     QFETCH(QByteArray, content);
+    QFETCH(bool, kept);
     TestEnvironment env;
     writeFile(env.userSettingsFile(), content);
+    SettingsStore::takeNotice();
+    const QString aside =
+        env.userSettingsFile() + ".unreadable-" + QDate::currentDate().toString("yyyy-MM-dd");
 
     SettingsStore store(Scope::User);
     QCOMPARE(store.readInteger(OrbentaKey, "left"), std::nullopt);
@@ -179,6 +210,94 @@ void TestSettingsStore::corruptFileReadsAsEmpty() {
     // The next write replaces the broken file with a sound one.
     store.writeInteger(OrbentaKey, "LEFT", 40);
     QCOMPARE(SettingsStore(Scope::User).readInteger(OrbentaKey, "left"), 40);
+
+    // A file that cannot be parsed is kept as it was, and the user hears where, once.
+    QCOMPARE(fileContent(aside), kept ? content : QByteArray());
+    QCOMPARE(QFileInfo::exists(aside), kept);
+    const QString notice = SettingsStore::takeNotice();
+    if (kept) {
+        QCOMPARE(notice,
+                 QStringLiteral("Die Einstellungsdatei „%1“ war beschädigt und konnte nicht "
+                                "gelesen werden. Sie wurde unverändert als „%2“ "
+                                "aufbewahrt; Fensterposition und Spalten der Listen "
+                                "beginnen wieder mit den Vorgaben.")
+                     .arg(env.userSettingsFile(), aside));
+    } else {
+        QCOMPARE(notice, QString());
+    }
+    QCOMPARE(SettingsStore::takeNotice(), QString());
+}
+
+// A second broken file on the same day does not replace the first one kept.
+void TestSettingsStore::keptFilesGetTheirOwnNames() {
+    TestEnvironment env;
+    const QString aside =
+        env.userSettingsFile() + ".unreadable-" + QDate::currentDate().toString("yyyy-MM-dd");
+    writeFile(aside, "erste");
+    writeFile(aside + "-2", "zweite");
+    writeFile(env.userSettingsFile(), "{\"abgeschnitten");
+
+    SettingsStore(Scope::User).writeInteger(OrbentaKey, "TOP", 5);
+
+    QCOMPARE(fileContent(aside), QByteArray("erste"));
+    QCOMPARE(fileContent(aside + "-2"), QByteArray("zweite"));
+    QCOMPARE(fileContent(aside + "-3"), QByteArray("{\"abgeschnitten"));
+    QVERIFY(SettingsStore::takeNotice().contains(aside + "-3"));
+    QCOMPARE(SettingsStore(Scope::User).readInteger(OrbentaKey, "top"), 5);
+    // The machine scope is only read: a broken machine file stays where it is.
+    writeFile(env.machineSettingsFile(), "[\"DBPath\"]");
+    QCOMPARE(SettingsStore(Scope::Machine).readString(OrbentaKey, "DBPath"), std::nullopt);
+    QCOMPARE(fileContent(env.machineSettingsFile()), QByteArray("[\"DBPath\"]"));
+    QCOMPARE(SettingsStore::takeNotice(), QString());
+}
+
+// Where the broken file cannot be moved aside, nothing replaces it.
+void TestSettingsStore::unmovableFileIsNotOverwritten() {
+    if (geteuid() == 0)
+        QSKIP("root may write into any folder");
+    TestEnvironment env;
+    writeFile(env.userSettingsFile(), "[1, 2]");
+    const QString folder = QFileInfo(env.userSettingsFile()).absolutePath();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    auto restore = qScopeGuard([&] {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    SettingsStore store(Scope::User);
+    QVERIFY(SettingsStore::takeNotice().contains("bleibt unverändert"));
+    QVERIFY_THROWS_EXCEPTION(SettingsError, store.writeInteger(OrbentaKey, "LEFT", 1));
+    QCOMPARE(fileContent(env.userSettingsFile()), QByteArray("[1, 2]"));
+}
+
+// Temporary files of a write a crash interrupted go with the next write; the file another
+// running copy is writing this very moment stays, and so does everything else in the folder.
+void TestSettingsStore::leftTemporariesRemoved() {
+    TestEnvironment env;
+    SettingsStore(Scope::User).writeInteger(OrbentaKey, "LEFT", 1);
+    const QString file = env.userSettingsFile();
+    const QStringList others{file + ".a1B2c3", file + ".unreadable-2026-01-02", file + ".bak",
+                             file + ".Zz9"};
+    for (const QString& other : others)
+        writeFile(other, "{");
+    writeFile(file + ".Xy7kQ2", "{\"halb");
+    writeFile(file + ".OLDtmp", "{\"halb");
+    QFile old(file + ".OLDtmp");
+    QVERIFY(old.open(QIODevice::ReadWrite));
+    QVERIFY(old.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                            QFileDevice::FileModificationTime));
+    old.close();
+    QFile crashed(file + ".Xy7kQ2");
+    QVERIFY(crashed.open(QIODevice::ReadWrite));
+    QVERIFY(crashed.setFileTime(QDateTime::currentDateTime().addDays(-2),
+                                QFileDevice::FileModificationTime));
+    crashed.close();
+
+    SettingsStore(Scope::User).writeInteger(OrbentaKey, "LEFT", 2);
+
+    QVERIFY(!QFileInfo::exists(file + ".OLDtmp"));
+    QVERIFY(!QFileInfo::exists(file + ".Xy7kQ2"));
+    for (const QString& other : others)
+        QVERIFY2(QFileInfo::exists(other), qPrintable(other));
+    QCOMPARE(SettingsStore(Scope::User).readInteger(OrbentaKey, "left"), 2);
 }
 
 void TestSettingsStore::keyHierarchy() {
