@@ -11,6 +11,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6gui6 libgl-dev libsqlite3-dev
     # running: Qt's German texts, a font, the icon theme, the desktop's opener for help files
     qt6-translations-l10n fonts-dejavu-core adwaita-icon-theme xdg-utils tzdata
+    # the tests read printed reports back from their PDF files (pdftotext, pdfinfo)
+    poppler-utils
 )
 
 missing=()
