@@ -9,6 +9,7 @@
 #include "data/tdm.h"
 #include "generator.h"
 #include "platform/orbentaerror.h"
+#include "timecases.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -101,6 +102,14 @@ qint64 sqliteStep(Fixture& f, const char* sql) {
 
 const std::vector<Case>& cases() {
     static const std::vector<Case> list = {
+        // Saving a time entry with both effort totals, and the time list of a project with
+        // 10,000 entries (added to the file once).
+        {"zeit-speichern", "Dataset+totals", "SQLite alone", 3.0,
+         [](Fixture& f) { return TimeCases::storeEntry(f.connection); },
+         [](Fixture& f) { return TimeCases::storeEntrySqlite(f.raw); }},
+        {"zeitliste-10000", "showtimes", "SQLite alone", 3.0,
+         [](Fixture& f) { return TimeCases::openTimeList(f.connection); },
+         [](Fixture& f) { return TimeCases::openTimeListSqlite(f.raw); }},
         {"aufgaben-open", "Dataset open+step", "SQLite alone", 2.0,
          [](Fixture& f) { return datasetStep(f, QStringLiteral("Select * From Aufgaben")); },
          [](Fixture& f) { return sqliteStep(f, "Select * From Aufgaben"); }},
