@@ -1,9 +1,8 @@
 #include "platform/filedialogs.h"
 
+#include "platform/germanfilecolumns.h"
+
 #include <QFileDialog>
-#include <QFileSystemModel>
-#include <QIdentityProxyModel>
-#include <QLocale>
 #include <memory>
 
 namespace {
@@ -21,35 +20,6 @@ QString qtFilter(const QString& filter) {
         filters << parts.last();
     return filters.join(QLatin1String(";;"));
 }
-
-// The toolkit's file list writes modification dates and sizes in the machine's locale; the
-// program's dates are dd.MM.yyyy and its numbers German, whatever the machine says.
-class GermanFileColumns : public QIdentityProxyModel {
-public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-        if (role != Qt::DisplayRole || !files)
-            return QIdentityProxyModel::data(index, role);
-        const QModelIndex source = mapToSource(index);
-        switch (index.column()) {
-        case SizeColumn:
-            if (!files->isDir(source))
-                return QLocale().formattedDataSize(files->size(source));
-            break;
-        case DateColumn:
-            return files->lastModified(source).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
-        default:
-            break;
-        }
-        return QIdentityProxyModel::data(index, role);
-    }
-
-private:
-    static constexpr int SizeColumn = 1;
-    static constexpr int DateColumn = 3;
-};
 
 } // namespace
 
@@ -81,10 +51,36 @@ QFileDialog* FileDialogs::createOpenFileDialog(QWidget* parent, const QString& t
     return dialog;
 }
 
+QStringList FileDialogs::openFiles(QWidget* parent, const QString& title, const QString& filter,
+                                   const QString& initialFolder) {
+    if (m_scripted) {
+        m_requests.append({title, filter, initialFolder});
+        return m_fileLists.isEmpty() ? QStringList() : m_fileLists.takeFirst();
+    }
+    const std::unique_ptr<QFileDialog> dialog(
+        createOpenFilesDialog(parent, title, filter, initialFolder));
+    if (dialog->exec() != QDialog::Accepted)
+        return QStringList();
+    return dialog->selectedFiles();
+}
+
+QFileDialog* FileDialogs::createOpenFilesDialog(QWidget* parent, const QString& title,
+                                                const QString& filter,
+                                                const QString& initialFolder) {
+    QFileDialog* dialog = createOpenFileDialog(parent, title, filter, initialFolder);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setSizeGripEnabled(true);
+    return dialog;
+}
+
 void FileDialogs::setScripted(bool scripted) {
     m_scripted = scripted;
 }
 
 void FileDialogs::scriptResults(const QStringList& results) {
     m_results.append(results);
+}
+
+void FileDialogs::scriptFileLists(const QList<QStringList>& choices) {
+    m_fileLists.append(choices);
 }

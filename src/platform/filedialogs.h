@@ -27,19 +27,31 @@ public:
     // real dialog without blocking on it.
     static QFileDialog* createOpenFileDialog(QWidget* parent, const QString& title,
                                              const QString& filter, const QString& initialFolder);
+    // Several existing files, in the order chosen; an empty list when cancelled. The dialog can
+    // be resized.
+    QStringList openFiles(QWidget* parent, const QString& title, const QString& filter,
+                          const QString& initialFolder);
+    static QFileDialog* createOpenFilesDialog(QWidget* parent, const QString& title,
+                                              const QString& filter, const QString& initialFolder);
 
     void setScripted(bool scripted);
     bool scripted() const { return m_scripted; }
     void scriptResults(const QStringList& results);
+    // The choices of openFiles, one list per call; an empty list is a cancel.
+    void scriptFileLists(const QList<QStringList>& choices);
     const QList<Request>& requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
     // Drops scripted results not used yet.
-    void clearResults() { m_results.clear(); }
+    void clearResults() {
+        m_results.clear();
+        m_fileLists.clear();
+    }
 
 private:
     FileDialogs() = default;
 
     bool m_scripted = false;
     QStringList m_results;
+    QList<QStringList> m_fileLists;
     QList<Request> m_requests;
 };
