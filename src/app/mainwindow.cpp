@@ -358,7 +358,7 @@ void TTMSForm1::FormShow() {
         for (Dataset* master : {&m_dm->Typen, &m_dm->Auftraggeber, &m_dm->Kategorien,
                                 &m_dm->Prioquery, &m_dm->Status, &m_dm->Verantw})
             master->open();
-        m_dm->Time.open();
+        m_dm->openTimeWithoutProject();
 
         loadListLayouts();
         // The user starts in the project list, as on every return to the overview.

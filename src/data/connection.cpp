@@ -1,6 +1,9 @@
 #include "data/connection.h"
 
 #include "data/datetimevalue.h"
+#include "data/germanorder.h"
+#include "data/schema.h"
+#include "data/transaction.h"
 
 #include <QChar>
 #include <QDir>
@@ -129,161 +132,6 @@ bool onNetworkFileSystem(const QString& path) {
     }
 }
 
-// --- German order ------------------------------------------------------------------------
-//
-// Texts compare as the German users of the old engine knew it: case is ignored, umlauts and
-// other accented letters sort with their base letter (Ä with A, ö with o), ß counts as ss.
-// Only when the base letters are all equal does the first differing accent decide, so Muller
-// sorts before Müller while MÜLLER and müller are equal.
-
-struct Weight {
-    char32_t base = 0;
-    char32_t second = 0; // the second letter of an expansion (ß: s, s)
-    quint16 accent = 0;
-};
-
-class GermanTable {
-public:
-    static constexpr char32_t Size = 0x250; // Latin-1 and the Latin extensions
-
-    GermanTable() {
-        for (char32_t c = 0; c < Size; ++c)
-            m_weights[c] = make(c);
-    }
-
-    Weight of(char32_t c) const {
-        if (c < Size)
-            return m_weights[c];
-        if (c == 0x1E9E) // capital ß
-            return {U's', U's', 0};
-        return {QChar::toCaseFolded(c), 0, 0};
-    }
-
-private:
-    static Weight make(char32_t c) {
-        switch (c) {
-        case 0xDF:
-            return {U's', U's', 0};
-        case 0xC6:
-        case 0xE6:
-            return {U'a', U'e', 0};
-        case 0x152:
-        case 0x153:
-            return {U'o', U'e', 0};
-        case 0xD8:
-        case 0xF8:
-            return {U'o', 0, 0x338};
-        case 0x110:
-        case 0x111:
-            return {U'd', 0, 0x335};
-        case 0x141:
-        case 0x142:
-            return {U'l', 0, 0x337};
-        default:
-            break;
-        }
-        char32_t base = c;
-        quint16 accent = 0;
-        while (QChar::decompositionTag(base) == QChar::Canonical) {
-            const QList<uint> parts = QChar::decomposition(base).toUcs4();
-            if (parts.isEmpty())
-                break;
-            if (!accent && parts.size() > 1)
-                accent = quint16(parts.at(1));
-            base = parts.at(0);
-        }
-        return {QChar::toCaseFolded(base), 0, accent};
-    }
-
-    Weight m_weights[Size];
-};
-
-const GermanTable& germanTable() {
-    static const GermanTable table;
-    return table;
-}
-
-bool isCombiningMark(char32_t c) {
-    return c >= 0x300 && c <= 0x36F;
-}
-
-class GermanReader {
-public:
-    GermanReader(const void* text, int length)
-        : m_p(static_cast<const unsigned char*>(text)), m_end(m_p + (length > 0 ? length : 0)) {}
-
-    bool next(char32_t& weight, quint16& accent) {
-        if (m_pending) {
-            weight = m_pending;
-            accent = 0;
-            m_pending = 0;
-            return true;
-        }
-        if (m_p >= m_end)
-            return false;
-        const unsigned char b = *m_p;
-        if (b < 0x80 && (m_p + 1 >= m_end || m_p[1] < 0xCC || m_p[1] > 0xCD)) {
-            ++m_p;
-            weight = (b >= 'A' && b <= 'Z') ? char32_t(b + 32) : char32_t(b);
-            accent = 0;
-            return true;
-        }
-        const Weight w = germanTable().of(decode());
-        weight = w.base;
-        accent = w.accent;
-        m_pending = w.second;
-        // A letter written with a separate combining accent counts like the composed one.
-        while (m_p < m_end) {
-            const unsigned char* at = m_p;
-            const char32_t mark = decode();
-            if (!isCombiningMark(mark)) {
-                m_p = at;
-                break;
-            }
-            if (!accent)
-                accent = quint16(mark);
-        }
-        return true;
-    }
-
-private:
-    char32_t decode() {
-        const unsigned char b = *m_p++;
-        int extra = 0;
-        char32_t c = b;
-        if (b >= 0xF0 && b < 0xF8) {
-            extra = 3;
-            c = b & 0x07;
-        } else if (b >= 0xE0) {
-            extra = 2;
-            c = b & 0x0F;
-        } else if (b >= 0xC0) {
-            extra = 1;
-            c = b & 0x1F;
-        } else {
-            return b;
-        }
-        if (m_end - m_p < extra)
-            return b;
-        for (int i = 0; i < extra; ++i) {
-            if ((m_p[i] & 0xC0) != 0x80)
-                return b;
-        }
-        for (int i = 0; i < extra; ++i)
-            c = (c << 6) | (*m_p++ & 0x3F);
-        return c;
-    }
-
-    const unsigned char* m_p;
-    const unsigned char* m_end;
-    char32_t m_pending = 0;
-};
-
-int germanCollation(void*, int aLength, const void* a, int bLength, const void* b) {
-    return Connection::compareGerman(static_cast<const char*>(a), aLength,
-                                     static_cast<const char*>(b), bLength);
-}
-
 void nowFunction(sqlite3_context* context, int, sqlite3_value**) {
     sqlite3_result_double(context, DateTimeValue::now());
 }
@@ -299,25 +147,11 @@ int TableInfo::columnIndex(const QString& name) const {
 }
 
 int Connection::compareGerman(const char* a, int aLength, const char* b, int bLength) {
-    GermanReader left(a, aLength);
-    GermanReader right(b, bLength);
-    int accentOrder = 0;
-    for (;;) {
-        char32_t l = 0, r = 0;
-        quint16 la = 0, ra = 0;
-        const bool hasLeft = left.next(l, la);
-        const bool hasRight = right.next(r, ra);
-        if (!hasLeft || !hasRight)
-            return hasLeft ? 1 : hasRight ? -1 : accentOrder;
-        if (l != r)
-            return l < r ? -1 : 1;
-        if (!accentOrder && la != ra)
-            accentOrder = la < ra ? -1 : 1;
-    }
+    return GermanOrder::compare(a, aLength, b, bLength);
 }
 
 void Connection::registerExtensions(sqlite3* db) {
-    sqlite3_create_collation_v2(db, "GERMAN", SQLITE_UTF8, nullptr, germanCollation, nullptr);
+    GermanOrder::registerCollation(db);
     // Deterministic within one statement: a query sees one "now", as the old engine did, and
     // a condition like awv<=now() can use the index.
     sqlite3_create_function_v2(db, "now", 0, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
@@ -396,6 +230,7 @@ void Connection::open() {
             m_journalMode =
                 QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         sqlite3_finalize(statement);
+        upgradeSchema(*this);
         loadSchema();
     } catch (...) {
         close();
@@ -410,6 +245,7 @@ void Connection::close() {
     m_db = nullptr;
     m_tables.clear();
     m_writeDepth = 0;
+    m_writeFailed = false;
     m_journalMode.clear();
 }
 
@@ -496,25 +332,49 @@ const TableInfo* Connection::table(const QString& name) const {
 }
 
 void Connection::execute(const QString& sql) {
-    beginWrite();
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-        const DataError failure = error(QStringLiteral("Fehler in der Anweisung"));
-        rollback();
-        throw failure;
-    }
-    commit();
+    WriteTransaction write(*this);
+    if (sqlite3_exec(m_db, withGermanOrder(sql).toUtf8().constData(), nullptr, nullptr, nullptr) !=
+        SQLITE_OK)
+        throwError(QStringLiteral("Fehler in der Anweisung"));
+    write.commit();
 }
+
+QString Connection::withGermanOrder(const QString& sql) const {
+    return GermanOrder::applyTo(sql, [this](const QString& name) { return table(name); });
+}
+
+namespace {
+
+DataError rolledBack() {
+    return DataError(QStringLiteral("Die Änderung wurde nach einem Fehler zurückgenommen und "
+                                    "nicht gespeichert."));
+}
+
+} // namespace
 
 void Connection::beginWrite() {
     if (!m_db)
         throw DataError(QStringLiteral("Die Verbindung zur Datenbank ist nicht geöffnet."));
-    if (m_writeDepth == 0)
+    if (m_writeDepth == 0) {
         run("BEGIN IMMEDIATE", QStringLiteral("Die Datenbank kann nicht beschrieben werden"));
+        m_writeFailed = false;
+    } else if (m_writeFailed) {
+        // The write this one would join is gone: running on alone would store half of it.
+        throw rolledBack();
+    }
     ++m_writeDepth;
 }
 
 void Connection::commit() {
-    if (m_writeDepth == 0 || --m_writeDepth > 0)
+    if (m_writeDepth == 0)
+        return;
+    --m_writeDepth;
+    if (m_writeFailed) {
+        if (m_writeDepth == 0)
+            m_writeFailed = false;
+        throw rolledBack();
+    }
+    if (m_writeDepth > 0)
         return;
     if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         const DataError failure =
@@ -525,13 +385,13 @@ void Connection::commit() {
 }
 
 void Connection::rollback() {
-    // Rolls back the whole write, also when called inside a nested one: the error that causes
-    // it travels outwards anyway.
+    // Rolls back the whole write, also when called inside a nested one: the outer levels can
+    // neither write nor commit any more, and learn so when they try.
     if (m_writeDepth == 0)
         return;
-    m_writeDepth = 0;
-    if (!sqlite3_get_autocommit(m_db))
+    if (!m_writeFailed && !sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_writeFailed = --m_writeDepth > 0;
 }
 
 DataError Connection::error(const QString& context) const {

@@ -36,8 +36,9 @@ struct TableInfo {
 
 // The connection to the database file, in place of the Jet engine. It accepts the connection
 // text "Provider=...;Data Source=<folder>ORBTData.mdb;Persist Security Info=False" and opens the
-// file named by Data Source with SQLite. It registers what the program's SQL relies on (now(),
-// German case-insensitive text order) and knows each column's type from the schema.
+// file named by Data Source with SQLite, bringing an older database up to the program's schema
+// first (see upgradeSchema). It registers what the program's SQL relies on (now(), German
+// case-insensitive text order) and knows each column's type from the schema.
 class Connection {
 public:
     Connection();
@@ -56,8 +57,11 @@ public:
     sqlite3* handle() const { return m_db; }
 
     // Runs statements without a result ("delete from PRZeiten where PRID=7") in one write
-    // transaction. Throws DataError.
+    // transaction (or in the one running). Texts compare and sort German. Throws DataError.
     void execute(const QString& sql);
+    // The program's statement as the engine runs it: the texts it compares or sorts by get the
+    // German order (see GermanOrder::applyTo).
+    QString withGermanOrder(const QString& sql) const;
 
     // The stored table's columns; nullptr for an unknown table. Case-insensitive.
     const TableInfo* table(const QString& name) const;
@@ -65,6 +69,9 @@ public:
     // Write transactions take the write lock at their start (BEGIN IMMEDIATE), so a write never
     // fails halfway on a busy database; a busy database is waited for a few seconds and then
     // reported with a clear German text.
+    // They nest: an inner write joins the outer one, and a rollback inside rolls back the whole,
+    // after which the outer levels can neither write nor commit (DataError). WriteTransaction is
+    // the guard to use around them.
     void beginWrite();
     void commit();
     void rollback();
@@ -95,5 +102,6 @@ private:
     QHash<QString, TableInfo> m_tables; // by lower-case name
     int m_busyTimeout = 5000;
     int m_writeDepth = 0;
+    bool m_writeFailed = false; // rolled back inside; the outer levels are still to end
     QString m_journalMode;
 };

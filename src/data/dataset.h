@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/currency.h"
+#include "data/fieldvalue.h"
 
 #include <QObject>
 #include <QString>
@@ -10,21 +11,10 @@
 #include <QVector>
 #include <functional>
 #include <memory>
-
-Q_DECLARE_METATYPE(Currency)
+#include <vector>
 
 class Dataset;
-
-// A field of a dataset's result, by position.
-struct FieldDef {
-    QString name; // as the result names it ("Bezeichnung", "summeaufwand")
-    FieldType type = FieldType::Text;
-    int size = 0;  // text(n)
-    QString table; // the stored table and column it comes from; empty for computed values
-    QString column;
-    QString sourceField;   // calculated fields: the stored field they are computed from
-    QString displayFormat; // date-time fields: "dd:mm:yyyy", "HH:mm"; empty for the default
-};
+struct Cell;
 
 // A field of the current row (or of the edit buffer while editing or inserting).
 // Reading an empty (null) value gives empty text, 0 and false.
@@ -176,7 +166,7 @@ Q_SIGNALS:
 
 private:
     friend class Field;
-    struct Storage;
+    struct Private;
 
     QVariant bufferValue(int field) const;
     void setBufferValue(int field, const QVariant& value);
@@ -192,6 +182,9 @@ private:
     void scrolled();
     QString queryText() const;
     QString storedText(int row, int field, bool inFormat, bool& done) const;
+    // Write the row being posted; an insert gives back the stored row's values.
+    std::vector<Cell> insertRow(const std::vector<int>& written);
+    void updateRow(const std::vector<int>& written);
     void refreshByKey();
     void refreshByPosition();
 
@@ -201,7 +194,7 @@ private:
     QString m_table;
     bool m_onlyNotDeleted = false;
     QVector<FieldDef> m_fields;
-    std::unique_ptr<Storage> m_storage;
+    std::unique_ptr<Private> d;
     State m_state = State::Inactive;
     int m_current = -1;
     bool m_eof = true;

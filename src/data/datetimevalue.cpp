@@ -109,6 +109,52 @@ std::optional<QDate> parseShortDate(const QString& text, const QDate& today) {
     return date;
 }
 
+namespace {
+
+const QString TimePattern = QStringLiteral(R"((\d{1,2}):(\d{2})(?::(\d{2}))?)");
+
+std::optional<double> timeOfDay(const QRegularExpressionMatch& match, int first) {
+    const int hours = match.captured(first).toInt();
+    const int minutes = match.captured(first + 1).toInt();
+    const int seconds = match.captured(first + 2).toInt();
+    if (hours > 23 || minutes > 59 || seconds > 59)
+        return std::nullopt;
+    return (hours * 3600 + minutes * 60 + seconds) / 86400.0;
+}
+
+} // namespace
+
+std::optional<double> parseTimeOfDay(const QString& text) {
+    static const QRegularExpression timeOnly(QStringLiteral(R"(^\s*)") + TimePattern +
+                                             QStringLiteral(R"(\s*$)"));
+    const QRegularExpressionMatch match = timeOnly.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return timeOfDay(match, 1);
+}
+
+std::optional<double> parseDateTime(const QString& text, const QDate& today) {
+    if (const auto time = parseTimeOfDay(text))
+        return time;
+    static const QRegularExpression dateAndTime(QStringLiteral(R"(^\s*(\S+)(?:\s+)") + TimePattern +
+                                                QStringLiteral(R"()?\s*$)"));
+    const QRegularExpressionMatch match = dateAndTime.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const std::optional<QDate> date = parseShortDate(match.captured(1), today);
+    if (!date)
+        return std::nullopt;
+    double value = fromDate(*date);
+    if (match.capturedLength(2) > 0) {
+        const std::optional<double> time = timeOfDay(match, 2);
+        if (!time)
+            return std::nullopt;
+        // Before the epoch the day part is negative while the time still counts forwards.
+        value += value < 0 ? -*time : *time;
+    }
+    return value;
+}
+
 // Day and time of day straight from the value: a local QDateTime would cost a time-zone lookup
 // per cell and move wall-clock times that fall into a clock-change gap.
 QString displayText(double value) {

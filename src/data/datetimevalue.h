@@ -27,6 +27,12 @@ QString shortDateText(const QDate& date);
 // is 1977), d.M. and d.M (the current year); leading zeros optional, surrounding blanks ignored.
 // Refuses everything else, impossible days (31.02.2009) and months (1.13.2009) included.
 std::optional<QDate> parseShortDate(const QString& text, const QDate& today = QDate::currentDate());
+// A time of day as typed: H:mm or H:mm:ss (hours 0 to 23), surrounding blanks ignored; the
+// fraction of a day it stands for (12:00 gives 0.5). Refuses everything else (24:00, 9:60).
+std::optional<double> parseTimeOfDay(const QString& text);
+// A date as parseShortDate reads it, optionally followed by a blank and a time of day; or a time
+// of day alone, which stands on day 0 (30.12.1899).
+std::optional<double> parseDateTime(const QString& text, const QDate& today = QDate::currentDate());
 
 // The display text of a date-time field: the short date, followed by " HH:mm:ss" when the
 // time of day is not midnight.

@@ -69,3 +69,10 @@ void Tdm::ProjekteAfterScroll() {
         return;
     emit projectRowChanged();
 }
+
+void Tdm::openTimeWithoutProject() {
+    Time.close();
+    // The counter is never empty: all the fields, no row.
+    Time.setSql(QStringLiteral("Select * From PRZeiten where ID is null"));
+    Time.open();
+}

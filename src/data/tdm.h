@@ -39,6 +39,11 @@ public:
 
     QString reportProjectFile() const { return m_reportProjectFile; }
 
+    // Opens `Time` on the entries of no project, as the first showing needs it: only a
+    // project's time page fills it, with that project's entries, so start-up does not read
+    // every entry of the database.
+    void openTimeWithoutProject();
+
     // While the main window's first-show flag is set the row-change handler does nothing.
     void setFirstShow(bool firstShow) { m_firstShow = firstShow; }
 

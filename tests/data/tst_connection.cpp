@@ -71,7 +71,8 @@ void TestConnection::newDatabaseRefusesExistingFile() {
 // A file of another program under the database's name (the old engine's, say).
 void TestConnection::otherFileIsReportedAndKept() {
     TestEnvironment env;
-    const QByteArray content("Standard Jet DB\0\0\0\0 und mehr", 32);
+    static const char raw[] = "Standard Jet DB\0\0\0\0 und mehr";
+    const QByteArray content(raw, sizeof raw - 1);
     QFile file(env.databaseFile());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
