@@ -336,6 +336,12 @@ void ProjectEditorTest::refusedValueKeepsEditorOpen_data() {
                             << "12,5"
                             << "Budget"
                             << "12,5";
+    // A point groups thousands, so "1.500" is fifteen hundred and "1.5" is refused.
+    QTest::newRow("budget, thousands point") << "PrBudget"
+                                             << "1.5"
+                                             << "1.500"
+                                             << "Budget"
+                                             << "1500";
     QTest::newRow("flat price") << "PrPreis"
                                 << "1,2,3"
                                 << "-3"
