@@ -11,24 +11,29 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <sqlite3.h>
-#include <sys/vfs.h>
 
 // Durability and sharing.
 //
 // Every committed change must survive a crash and a power cut, so synchronous=FULL always:
 // the journal is synced before the commit returns.
 //
-// On a local disk the journal is a write-ahead log (WAL): readers and the one writer do not
-// block each other, and a second running copy of the program can keep reading while the first
-// writes. WAL keeps its index in shared memory beside the file, which a network file system
-// (NFS, SMB/CIFS, FUSE mounts such as sshfs and the desktop's SMB shares) cannot share between
-// machines; there the classic rollback journal (journal_mode=DELETE) is used, which relies only
-// on file locks.
+// Every copy of the program uses the rollback journal (journal_mode=DELETE), on every file
+// system. The mode must be the same for all copies on one file, and a copy cannot tell for sure
+// whether another reaches the file over a network share, where the write-ahead log (WAL) would
+// corrupt the database: WAL keeps its index in shared memory beside the file, which machines
+// cannot share. The rollback journal relies on file locks only. One person's writes gain
+// nothing from WAL that is worth that risk.
 //
-// A lock held by another program is waited for (busy_timeout, 5 s) and then reported in plain
-// German. Writes start with BEGIN IMMEDIATE, which takes the write lock before anything is
-// changed: a busy database makes a write fail at its start, never halfway.
+// A file an older copy left in WAL mode is switched back when a copy opens it alone. Leaving WAL
+// needs the file to itself; while another copy has it open, this copy goes on in WAL mode with
+// it (a mode stored in the file is followed by every copy, so they still agree).
+//
+// A lock held by another program is waited for (busy_timeout, 5 s, set before the first
+// statement, so even the first look at the file waits) and then reported in plain German.
+// Writes start with BEGIN IMMEDIATE, which takes the write lock before anything is changed: a
+// busy database makes a write fail at its start, never halfway.
 //
 // The database does not enforce the references between the tables (foreign_keys stays off):
 // deleting a task keeps its time entries.
@@ -105,31 +110,23 @@ QString germanEngineText(int code, const QString& message) {
     return message;
 }
 
-bool onNetworkFileSystem(const QString& path) {
-    struct statfs info;
-    if (statfs(QFile::encodeName(path).constData(), &info) != 0)
-        return false;
-    switch (static_cast<quint32>(info.f_type)) {
-    case 0x6969:     // NFS
-    case 0x517B:     // SMB
-    case 0xFF534D42: // CIFS
-    case 0xFE534D42: // SMB2
-    case 0x65735546: // FUSE (sshfs, the desktop's network mounts)
-    case 0x73757245: // Coda
-    case 0x5346414F: // AFS
-    case 0x6B414653: // kAFS
-    case 0x564C:     // NCP
-    case 0x01021997: // 9P
-    case 0x00C36400: // Ceph
-    case 0x01161970: // GFS2
-    case 0x7461636F: // OCFS2
-    case 0x0BD00BD0: // Lustre
-    case 0x47504653: // GPFS
-    case 0x20030528: // OrangeFS
-        return true;
-    default:
-        return false;
-    }
+// A write the file system refused for want of space shows as an I/O error of the engine (the
+// WAL index cannot grow, say); it is the full disk the user must hear about.
+int withFullDisk(int code, sqlite3* db) {
+    if ((code & 0xFF) != SQLITE_IOERR || !db)
+        return code;
+    const int cause = sqlite3_system_errno(db);
+    return cause == ENOSPC || cause == EDQUOT ? SQLITE_FULL : code;
+}
+
+QString pragmaText(sqlite3* db, const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    QString text;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    return text;
 }
 
 void nowFunction(sqlite3_context* context, int, sqlite3_value**) {
@@ -191,6 +188,14 @@ QString Connection::databaseFile() const {
 }
 
 void Connection::open() {
+    openFile(false);
+}
+
+void Connection::openNew() {
+    openFile(true);
+}
+
+void Connection::openFile(bool newFile) {
     if (m_db)
         return;
     const QString file = databaseFile();
@@ -201,35 +206,44 @@ void Connection::open() {
         throw DataError(QStringLiteral("Die Datenbank »%1« wurde nicht gefunden.").arg(file));
     if (!info.isFile())
         throw DataError(QStringLiteral("»%1« ist keine Datenbankdatei.").arg(file));
+    // SQLite would take an empty file for an empty database and write one into it.
+    if (info.size() == 0 && !newFile)
+        throw DataError(QStringLiteral("Die Datenbank »%1« kann nicht geöffnet werden: Die Datei "
+                                       "ist leer und keine Datenbank.")
+                            .arg(file));
 
     sqlite3* db = nullptr;
     // Never SQLITE_OPEN_CREATE: a wrong path must not leave an empty database behind.
     const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString reason =
-            germanEngineText(rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+        const QString reason = germanEngineText(
+            withFullDisk(rc, db), QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
         sqlite3_close(db);
         throw DataError(
             QStringLiteral("Die Datenbank »%1« kann nicht geöffnet werden: %2").arg(file, reason));
     }
     m_db = db;
     try {
-        registerExtensions(db);
+        // Before any statement, so that even the first look at the file waits for a lock.
         sqlite3_busy_timeout(db, m_busyTimeout);
+        registerExtensions(db);
         const QString context =
             QStringLiteral("Die Datenbank »%1« kann nicht geöffnet werden").arg(file);
         run("PRAGMA foreign_keys=OFF", context);
-        // The file itself: a link to a network share puts the database there.
-        const bool network = onNetworkFileSystem(info.absoluteFilePath());
-        run(network ? "PRAGMA journal_mode=DELETE" : "PRAGMA journal_mode=WAL", context);
+        // Reading the header tells whether an older copy left the file in WAL mode.
+        run("PRAGMA schema_version", context);
+        if (pragmaText(db, "PRAGMA journal_mode") == QLatin1String("wal")) {
+            // Refused at once while another copy has the file open: go on in WAL with it.
+            const int rc =
+                sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+            if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_BUSY && (rc & 0xFF) != SQLITE_LOCKED)
+                throwError(context);
+        } else {
+            run("PRAGMA journal_mode=DELETE", context);
+        }
         run("PRAGMA synchronous=FULL", context);
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            m_journalMode =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        sqlite3_finalize(statement);
+        m_journalMode = pragmaText(db, "PRAGMA journal_mode");
         upgradeSchema(*this);
         loadSchema();
     } catch (...) {
@@ -397,7 +411,7 @@ void Connection::rollback() {
 DataError Connection::error(const QString& context) const {
     if (!m_db)
         return DataError(context);
-    const int code = sqlite3_errcode(m_db) & 0xFF;
+    const int code = withFullDisk(sqlite3_errcode(m_db), m_db) & 0xFF;
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         return DataError(QString::fromUtf8(BusyText));
     return DataError(context + QStringLiteral(": ") +

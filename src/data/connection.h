@@ -51,7 +51,10 @@ public:
     QString databaseFile() const;
 
     // Throws DataError with a German text when the file is missing or cannot be opened.
+    // An empty file is no database: open() refuses it and leaves it as it is.
     void open();
+    // Opens the empty file just made for a new database (createDatabase), which open() refuses.
+    void openNew();
     void close();
     bool connected() const { return m_db != nullptr; }
     sqlite3* handle() const { return m_db; }
@@ -84,7 +87,8 @@ public:
     // How long a write waits for another program's lock (5 s unless set; tests shorten it).
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return m_busyTimeout; }
-    // The journal mode chosen at open: "wal" on a local disk, "delete" on a network share.
+    // The journal mode at open: "delete", or "wal" while another copy held a file an older
+    // copy had left in WAL mode.
     QString journalMode() const { return m_journalMode; }
 
     // Registers the GERMAN collation and now() on any handle, so that tools writing the file
@@ -94,6 +98,7 @@ public:
     static int compareGerman(const char* a, int aLength, const char* b, int bLength);
 
 private:
+    void openFile(bool newFile);
     void loadSchema();
     void run(const char* sql, const QString& context);
 

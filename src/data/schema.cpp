@@ -142,7 +142,7 @@ void createDatabase(const QString& file) {
     try {
         Connection connection;
         connection.setConnectionString(QStringLiteral("Data Source=") + file);
-        connection.open();
+        connection.openNew();
         WriteTransaction write(connection);
         connection.execute(sql);
         connection.execute(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion));

@@ -2,9 +2,62 @@
 #include "data/schema.h"
 #include "datafixture.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+const QString BusyText = "Die Datenbank wird gerade von einem anderen Programm bearbeitet. Bitte "
+                         "versuchen Sie es später noch einmal.";
+
+QString writer() {
+    return QCoreApplication::applicationDirPath() + "/orbenta-testwriter";
+}
+
+// Another program on the same file, with SQLite alone.
+struct RawHandle {
+    sqlite3* db = nullptr;
+    explicit RawHandle(const QString& file) {
+        sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    }
+    ~RawHandle() { sqlite3_close_v2(db); }
+    QString run(const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        QString result;
+        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+            return QString("error: ") + sqlite3_errmsg(db);
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_ROW)
+            result =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        else if (rc != SQLITE_DONE)
+            result = QString("error: ") + sqlite3_errmsg(db);
+        sqlite3_finalize(statement);
+        return result;
+    }
+};
+
+// Bytes 18 and 19 of the file say which journal its next opening uses: 1 rollback, 2 WAL.
+int fileFormat(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray header = f.read(20);
+    return header.size() == 20 && header[18] == header[19] ? header[18] : -1;
+}
+
+void makeWal(const QString& file) {
+    RawHandle raw(file);
+    QCOMPARE(raw.run("PRAGMA journal_mode=WAL"), QString("wal"));
+}
+
+} // namespace
 
 class TestConnection : public QObject {
     Q_OBJECT
@@ -17,7 +70,13 @@ private Q_SLOTS:
     void otherFileIsReportedAndKept();
     void columnTypesFromSchema_data();
     void columnTypesFromSchema();
-    void localDiskUsesWriteAheadLog();
+    void rollbackJournalForEveryCopy();
+    void walDatabaseSwitchedBackWhenAlone();
+    void walDatabaseOfAnotherCopyStaysUntilAlone();
+    void firstOpeningWaitsForTheLock();
+    void emptyFileIsNoDatabase();
+    void fullDisk_data();
+    void fullDisk();
     void germanOrder_data();
     void germanOrder();
     void engineErrorsInGerman_data();
@@ -130,9 +189,171 @@ void TestConnection::columnTypesFromSchema() {
         QCOMPARE(info->keyColumn, index);
 }
 
-void TestConnection::localDiskUsesWriteAheadLog() {
+// Every copy of the program, whatever path or file system it reaches the file by, uses the
+// rollback journal and syncs every commit.
+void TestConnection::rollbackJournalForEveryCopy() {
     DataFixture db;
-    QCOMPARE(db.connection.journalMode(), QString("wal"));
+    Connection second;
+    second.setConnectionString(db.connection.connectionString());
+    second.open();
+    for (Connection* connection : {&db.connection, &second}) {
+        QCOMPARE(connection->journalMode(), QString("delete"));
+        sqlite3_stmt* statement = nullptr;
+        QCOMPARE(
+            sqlite3_prepare_v2(connection->handle(), "PRAGMA synchronous", -1, &statement, nullptr),
+            SQLITE_OK);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(statement, 0), 2); // FULL
+        sqlite3_finalize(statement);
+    }
+    db.connection.execute("insert into Typen (Bezeichnung) values ('Wartung')");
+    QCOMPARE(db.read("Select count(*) as n From Typen", "n"), QString("1"));
+    QVERIFY(!QFile::exists(db.env.databaseFile() + "-wal"));
+    QCOMPARE(fileFormat(db.env.databaseFile()), 1);
+}
+
+// A database an older copy left in WAL mode goes back to the rollback journal.
+void TestConnection::walDatabaseSwitchedBackWhenAlone() {
+    TestEnvironment env;
+    env.createDatabase();
+    makeWal(env.databaseFile());
+    QCOMPARE(fileFormat(env.databaseFile()), 2);
+    {
+        Connection connection;
+        connection.setConnectionString(Tdm::connectionStringFor(env.databaseFolder()));
+        connection.open();
+        QCOMPARE(connection.journalMode(), QString("delete"));
+        connection.execute("insert into Typen (Bezeichnung) values ('Wartung')");
+    }
+    QCOMPARE(fileFormat(env.databaseFile()), 1);
+    QVERIFY(!QFile::exists(env.databaseFile() + "-wal"));
+    QVERIFY(!QFile::exists(env.databaseFile() + "-shm"));
+    QCOMPARE(RawHandle(env.databaseFile()).run("Select count(*) From Typen"), QString("1"));
+}
+
+// While another copy holds the database in WAL mode, the program opens it at once and goes on
+// in WAL mode; the next copy that opens it alone switches it back.
+void TestConnection::walDatabaseOfAnotherCopyStaysUntilAlone() {
+    TestEnvironment env;
+    env.createDatabase();
+    makeWal(env.databaseFile());
+    auto other = std::make_unique<RawHandle>(env.databaseFile());
+    QCOMPARE(other->run("Select count(*) From Typen"), QString("0"));
+
+    QProcess process;
+    QElapsedTimer timer;
+    timer.start();
+    process.start(writer(), {"open", env.databaseFolder()});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("ok wal\n"));
+    QVERIFY2(timer.elapsed() < 2500, QByteArray::number(timer.elapsed()).constData());
+    {
+        Connection connection;
+        connection.setConnectionString(Tdm::connectionStringFor(env.databaseFolder()));
+        connection.open();
+        QCOMPARE(connection.journalMode(), QString("wal"));
+        connection.execute("insert into Typen (Bezeichnung) values ('Wartung')");
+        QCOMPARE(other->run("Select count(*) From Typen"), QString("1"));
+    }
+    other.reset();
+    Connection alone;
+    alone.setConnectionString(Tdm::connectionStringFor(env.databaseFolder()));
+    alone.open();
+    QCOMPARE(alone.journalMode(), QString("delete"));
+    QCOMPARE(fileFormat(env.databaseFile()), 1);
+}
+
+// Even the first opening of a new database waits for another program's lock before it gives up.
+void TestConnection::firstOpeningWaitsForTheLock() {
+    TestEnvironment env;
+    env.createDatabase();
+    RawHandle other(env.databaseFile());
+    QCOMPARE(other.run("BEGIN EXCLUSIVE"), QString());
+
+    Connection connection;
+    connection.setConnectionString(Tdm::connectionStringFor(env.databaseFolder()));
+    connection.setBusyTimeout(300);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        connection.open();
+        QFAIL("opened a database locked by another program");
+    } catch (const DataError& e) {
+        QCOMPARE(e.message(), BusyText);
+    }
+    QVERIFY2(timer.elapsed() >= 250, QByteArray::number(timer.elapsed()).constData());
+    QVERIFY(!connection.connected());
+
+    QCOMPARE(other.run("ROLLBACK"), QString());
+    connection.open();
+    QCOMPARE(connection.journalMode(), QString("delete"));
+}
+
+// An empty file under the database's name is not a database and stays as it is.
+void TestConnection::emptyFileIsNoDatabase() {
+    TestEnvironment env;
+    QFile file(env.databaseFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    Connection connection;
+    connection.setConnectionString(Tdm::connectionStringFor(env.databaseFolder()));
+    try {
+        connection.open();
+        QFAIL("an empty file opened");
+    } catch (const DataError& e) {
+        QCOMPARE(e.message(), QString("Die Datenbank »%1« kann nicht geöffnet werden: Die Datei "
+                                      "ist leer und keine Datenbank.")
+                                  .arg(env.databaseFile()));
+    }
+    QVERIFY(!connection.connected());
+    QCOMPARE(QFileInfo(env.databaseFile()).size(), 0);
+    QCOMPARE(QDir(env.databaseFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"ORBTData.mdb"});
+}
+
+void TestConnection::fullDisk_data() {
+    QTest::addColumn<bool>("wal");     // left in WAL mode by an older copy
+    QTest::addColumn<QString>("mode"); // of the test writer
+    QTest::addColumn<QString>("said");
+    const QString full = "Auf dem Datenträger ist kein Platz mehr frei.";
+    QTest::newRow("opening a WAL database")
+        << true << "open"
+        << "Die Datenbank »<disk>/ORBTData.mdb« kann nicht geöffnet werden: " + full;
+    QTest::newRow("opening") << false << "open"
+                             << "ok delete";
+    QTest::newRow("writing") << false << "write" << full;
+}
+
+// On a full disk the program says so. The disk is a small memory file system that only the
+// test's own processes see (a mount namespace).
+void TestConnection::fullDisk() {
+    QFETCH(bool, wal);
+    QFETCH(QString, mode);
+    QFETCH(QString, said);
+    TestEnvironment env;
+    env.createDatabase();
+    if (wal)
+        makeWal(env.databaseFile());
+    const QString disk = env.rootFolder() + "/Datenträger";
+    QVERIFY(QDir().mkpath(disk));
+    const QString script = R"(mount -t tmpfs -o size=1m tmpfs "$1" || exit 99
+cp "$2" "$1/" || exit 98
+dd if=/dev/zero of="$1/voll" bs=4096 2>/dev/null
+exec "$3" "$4" "$1/" test)";
+    QProcess process;
+    process.start("unshare", {"--map-root-user", "--mount", "sh", "-c", script, "sh", disk,
+                              env.databaseFile(), writer(), mode});
+    if (!process.waitForStarted())
+        QSKIP("unshare is not there");
+    QVERIFY(process.waitForFinished(10000));
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() >= 98 ||
+        process.readAllStandardError().contains("unshare"))
+        QSKIP("no mount namespace of our own here");
+    const QString output = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    said.replace("<disk>", disk);
+    QVERIFY2(output.endsWith(said), qPrintable(output));
+    if (mode == "write")
+        QVERIFY2(!output.contains("test-1\n"), qPrintable(output)); // nothing reported stored
 }
 
 void TestConnection::germanOrder_data() {
