@@ -29,6 +29,7 @@ test: build
 
 bench: build
 	$(BIN)/orbenta-bench
+	$(BIN)/orbenta-reportbench
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -14,6 +14,7 @@
 #include "platform/messagedialogs.h"
 #include "platform/settingsstore.h"
 #include "platform/shellservices.h"
+#include "printing/reportcommands.h"
 #include "projects/projecteditor.h"
 #include "projects/projectfilespage.h"
 #include "projects/projectlist.h"
@@ -25,6 +26,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QSplitter>
@@ -74,6 +76,55 @@ private:
 // Handlers run from signals: an exception shows the error box and the program goes on.
 template <typename F> auto guarded(F f) {
     return [f](auto&&...) { runGuarded(f); };
+}
+
+// The print entries of the tool bar, of the page "Projekt" and of the project list's menu.
+void wirePrintCommands(TTMSForm1* window, Tdm& dm, ReportCommands* reports) {
+    PageToolBar* bar = window->AdvToolBarPager1();
+    Navigation* nav = window->navigation();
+    TaskList* tasks = window->taskList();
+    ReportCommands::Hooks hooks;
+    hooks.overviewActive = [nav] { return nav->activePage() == PageToolBar::Uebersicht; };
+    // The open tasks of the project selected in the overview; the order chosen stays.
+    hooks.rerunTaskList = [tasks, &dm] {
+        tasks->setBaseText(
+            QStringLiteral("Select * From Aufgaben where AProjectnr=") +
+            QString::number(dm.Projekte.fieldByName(QStringLiteral("Nr")).asInteger()) +
+            QStringLiteral(" and aerledigt is null"));
+        tasks->showaufgaben();
+    };
+    hooks.window = [window] { return window; };
+    reports->setHooks(hooks);
+
+    using Command = void (ReportCommands::*)();
+    const auto entry = [reports](QMenu* menu, const char* name, Command command) {
+        if (QAction* action = menu->findChild<QAction*>(QLatin1String(name)))
+            QObject::connect(action, &QAction::triggered, reports,
+                             guarded([reports, command] { (reports->*command)(); }));
+    };
+    entry(bar->PMenu_PRPrint, "Projektliste1", &ReportCommands::Projektliste1Click);
+    entry(bar->PMenu_PRPrint, "EinzelProjekt1", &ReportCommands::EinzelProjekt1Click);
+    entry(bar->PMenu_PRPrint, "Aufgabenliste1", &ReportCommands::Aufgabenliste1Click);
+    entry(bar->PMenu_PRPrint, "Listedrucken1", &ReportCommands::Listedrucken1Click);
+    entry(bar->PMenu_ToDoPrint, "Aufgabenliste2", &ReportCommands::Aufgabenliste1Click);
+    entry(bar->PMenu_ToDoPrint, "Einzelaufgabe", &ReportCommands::EinzelaufgabeClick);
+    entry(bar->PMenu_TimePrint, "Listedrucken2", &ReportCommands::Listedrucken1Click);
+    entry(bar->PMenu_TimePrint, "Einzelzeiterfassung1", &ReportCommands::Einzelzeiterfassung1Click);
+    QObject::connect(bar->BTN_PRPrintDetails, &QToolButton::clicked, reports,
+                     guarded([reports] { reports->EinzelProjekt1Click(); }));
+    QObject::connect(window->projectList(), &ProjectList::printRequested, reports,
+                     [reports](const QString& caption) {
+                         runGuarded([&] {
+                             if (caption == QLatin1String("Projektliste"))
+                                 reports->Projektliste1Click();
+                             else if (caption == QLatin1String("Einzelprojekt"))
+                                 reports->EinzelProjekt1Click();
+                             else if (caption == QLatin1String("Aufgabenliste"))
+                                 reports->Aufgabenliste1Click();
+                             else if (caption == QLatin1String("Zeitnahmen"))
+                                 reports->Listedrucken1Click();
+                         });
+                     });
 }
 
 QString folderOf(const QString& file) {
@@ -297,6 +348,10 @@ void TTMSForm1::wireCommands() {
 
     if (m_projectEditor)
         connect(m_projectEditor, &TForm3::saved, m_details, &ProjectDetailsPage::setDonePercentage);
+
+    auto* reports = new ReportCommands(*m_dm, this);
+    reports->setObjectName(QStringLiteral("ReportCommands"));
+    wirePrintCommands(this, *m_dm, reports);
 }
 
 void TTMSForm1::updateFollowUpPanel() {

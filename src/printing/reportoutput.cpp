@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace {
 
@@ -297,16 +298,20 @@ void ReportOutput::preview(const RenderedReport& report, QWidget* parent,
         paintOn(&printer);
         return;
     }
-    QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setWindowTitle(PreviewTitle);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paintOn);
-    // Opened maximised, at 100 %.
-    if (auto* widget = dialog.findChild<QPrintPreviewWidget*>()) {
+    const std::unique_ptr<QPrintPreviewDialog> dialog(createPreviewDialog(&printer, parent));
+    QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(), paintOn);
+    dialog->exec();
+}
+
+QPrintPreviewDialog* ReportOutput::createPreviewDialog(QPrinter* printer, QWidget* parent) {
+    auto* dialog = new QPrintPreviewDialog(printer, parent);
+    dialog->setWindowTitle(PreviewTitle);
+    if (auto* widget = dialog->findChild<QPrintPreviewWidget*>()) {
         widget->setZoomMode(QPrintPreviewWidget::CustomZoom);
         widget->setZoomFactor(1.0);
     }
-    dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
-    dialog.exec();
+    dialog->setWindowState(dialog->windowState() | Qt::WindowMaximized);
+    return dialog;
 }
 
 void ReportOutput::setScripted(bool scripted) {

@@ -8,6 +8,8 @@
 
 class QDialog;
 class QLabel;
+class QPrintPreviewDialog;
+class QPrinter;
 class QWidget;
 struct RenderedReport;
 
@@ -41,6 +43,9 @@ public:
     // The output dialog chooseOutput shows, not yet shown; the caller owns it. Lets tests look
     // at the real dialog without blocking on it.
     static QDialog* createOutputDialog(QWidget* parent, const QString& defaultFile);
+    // The preview "Report Vorschau" on the printer, maximised at 100 %, not yet shown; the
+    // caller owns it.
+    static QPrintPreviewDialog* createPreviewDialog(QPrinter* printer, QWidget* parent);
 
     // The status window with its line ("Erstelle Seite 3"); closeStatus() hides it.
     void status(QWidget* parent, const QString& text);

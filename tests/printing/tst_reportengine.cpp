@@ -4,7 +4,14 @@
 #include "printsupport.h"
 #include "testsupport.h"
 
+#include <QDialog>
 #include <QFile>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 
 namespace {
@@ -80,6 +87,8 @@ private slots:
     void projectIsLoadedOnceAndParametersStay();
     void wrongFieldNamesReportAndLine();
     void longTextWrapsGrowsItsBandAndGoesOnToTheNextPage();
+    void outputDialogOffersPrinterFirst();
+    void previewOpensMaximisedAtFullSize();
 
 private:
     void addProjects(int count);
@@ -339,6 +348,49 @@ void TestReportEngine::longTextWrapsGrowsItsBandAndGoesOnToTheNextPage() {
     for (int i = 1; i <= 150; ++i)
         QVERIFY2(text.contains(QString("Zeile %1\n").arg(i)), qPrintable(QString::number(i)));
     QVERIFY(text.contains("Ende des Blatts"));
+}
+
+void TestReportEngine::outputDialogOffersPrinterFirst() {
+    std::unique_ptr<QDialog> dialog(
+        ReportOutput::createOutputDialog(nullptr, m_env->rootFolder() + "/PRListe.pdf"));
+    QCOMPARE(dialog->windowTitle(), QString("Output Options"));
+    auto* printer = dialog->findChild<QRadioButton*>("RB_Printer");
+    auto* file = dialog->findChild<QRadioButton*>("RB_File");
+    auto* name = dialog->findChild<QLineEdit*>("ED_FileName");
+    auto* ok = dialog->findChild<QPushButton*>("BTN_OK");
+    QVERIFY(printer && file && name && ok);
+    QVERIFY(printer->isChecked());
+    QVERIFY(!name->isEnabled());
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+
+    // A file without a name is refused with a message; the dialog stays.
+    QTest::mouseClick(file, Qt::LeftButton, {}, QPoint(8, file->height() / 2));
+    QVERIFY(name->isEnabled());
+    name->clear();
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(TestEnvironment::dialogs().shown().size(), 1);
+    QCOMPARE(TestEnvironment::dialogs().shown().first().text,
+             QString("Bitte geben Sie den Namen der PDF-Datei an."));
+    QTest::keyClicks(name, m_env->rootFolder() + "/liste");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+}
+
+void TestReportEngine::previewOpensMaximisedAtFullSize() {
+    QPrinter printer;
+    std::unique_ptr<QPrintPreviewDialog> dialog(
+        ReportOutput::createPreviewDialog(&printer, nullptr));
+    QCOMPARE(dialog->windowTitle(), QString("Report Vorschau"));
+    QVERIFY(dialog->windowState() & Qt::WindowMaximized);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+    QVERIFY(preview);
+    QCOMPARE(preview->zoomMode(), QPrintPreviewWidget::CustomZoom);
+    QCOMPARE(preview->zoomFactor(), 1.0);
+    dialog->close();
 }
 
 ORBENTA_TEST_MAIN(TestReportEngine)
