@@ -18,6 +18,9 @@ QDate toDate(double value);         // the day part, after rounding to milliseco
 QDateTime toDateTime(double value); // local date and time, rounded to milliseconds
 double now();                       // the current local date and time
 double today();                     // today at midnight
+// Whether a stored value is a date-time at all: finite and from 01.01.0100 to 31.12.9999 (as a
+// duration some 8,000 years either way). Others come only from other tools writing the file.
+bool isInRange(double value);
 
 // "05.03.2009"
 QString shortDateText(double value);
