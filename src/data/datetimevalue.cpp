@@ -74,7 +74,7 @@ double today() {
 
 bool isInRange(double value) {
     // 01.01.0100 is day -657434, 01.01.10000 day 2958466; the comparisons refuse NaN too.
-    return value >= -657435.0 && value < 2958466.0;
+    return value > -657435.0 && value < 2958466.0;
 }
 
 QString shortDateText(double value) {
