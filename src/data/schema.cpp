@@ -182,8 +182,15 @@ void upgradeSchema(Connection& connection) {
     refuseNewer(current);
     if (current == SchemaVersion)
         return;
-    if (current < 1)
+    if (current < 1) {
         dropGermanCollation(connection, context);
+        // The first databases had no index on the time entries: a project's time list and the
+        // effort totals would read every entry.
+        connection.execute(
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ZeitenProjekt ON PRZeiten (PRID)"));
+        connection.execute(
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ZeitenAufgabe ON PRZeiten (AID)"));
+    }
     connection.execute(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion));
     write.commit();
 }
