@@ -283,7 +283,8 @@ void TTMSForm1::buildPages() {
                                   QStringLiteral("Beschreibung"), m_content);
     for (RemarksPanel* remarks : {PN_ToDoBem, PN_TimeBem})
         remarks->setFixedHeight(130);
-    m_files = new ProjectFilesPage(m_content);
+    m_files = new ProjectFilesPage(
+        dm, [this] { return m_databaseFolder; }, m_content);
 
     auto* layout = new QVBoxLayout(m_content);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -300,18 +301,17 @@ void TTMSForm1::buildPages() {
     parts.dm = m_dm;
     parts.window = this;
     parts.bar = m_bar;
+    parts.pages[PageToolBar::Uebersicht] = {m_projects, {PN_Uebersicht}};
+    parts.pages[PageToolBar::Projekt] = {
+        m_details,
+        {m_details->PN_PRData1(), m_details->PN_PRData2(), m_details->PN_PRBemerkungen()}};
+    parts.pages[PageToolBar::Todos] = {m_tasks, {PN_Todos, PN_ToDoBem}};
+    parts.pages[PageToolBar::Time] = {m_times, {PN_Time, PN_TimeBem}};
+    parts.pages[PageToolBar::Files] = {m_files, {m_files}};
     parts.projects = m_projects;
-    parts.tasks = m_tasks;
-    parts.times = m_times;
     parts.followUps = m_followUps;
     parts.details = m_details;
-    parts.files = m_files;
     parts.PN_Uebersicht = PN_Uebersicht;
-    parts.PN_Todos = PN_Todos;
-    parts.PN_ToDoBem = PN_ToDoBem;
-    parts.PN_Time = PN_Time;
-    parts.PN_TimeBem = PN_TimeBem;
-    parts.databaseFolder = [this] { return m_databaseFolder; };
     m_navigation = new Navigation(parts, this);
     m_keys = new KeyboardShortcuts(this, *m_navigation, [this] { AdvGlowButton9Click(); });
 }

@@ -1,20 +1,15 @@
 #include "app/navigation.h"
 
-#include "app/pagetoolbar.h"
 #include "app/projectdetailspage.h"
 #include "app/remarkspanel.h"
 #include "data/tdm.h"
 #include "lists/listgrid.h"
-#include "lists/listpanel.h"
-#include "projects/projectfilespage.h"
+#include "lists/page.h"
 #include "projects/projectlist.h"
 #include "tasks/followuplist.h"
-#include "tasks/tasklist.h"
-#include "timerec/timelist.h"
 
 #include <QLayout>
 #include <QWidget>
-#include <algorithm>
 
 namespace {
 constexpr int FirstProjectPage = PageToolBar::Projekt;
@@ -27,29 +22,24 @@ int Navigation::activePage() const {
     return p.bar->activePage();
 }
 
-void Navigation::showPanels(std::initializer_list<QWidget*> shown) {
-    const auto isShown = [&](QWidget* panel) {
-        return std::find(shown.begin(), shown.end(), panel) != shown.end();
-    };
-    QWidget* const all[] = {p.PN_Uebersicht,
-                            p.details->PN_PRData1(),
-                            p.details->PN_PRData2(),
-                            p.details->PN_PRBemerkungen(),
-                            p.PN_Todos,
-                            p.PN_ToDoBem,
-                            p.PN_Time,
-                            p.PN_TimeBem,
-                            p.files};
+Page* Navigation::page(int index) const {
+    return index >= 0 && index < PageToolBar::PageCount ? p.pages[size_t(index)].page : nullptr;
+}
+
+void Navigation::showPanels(const QList<QWidget*>& shown) {
+    QList<QWidget*> all;
+    for (const PageParts& parts : p.pages)
+        all += parts.panels;
     // Show before hiding, so the focus does not wander through the panels on its way. The
     // layout waits meanwhile: showing a panel lays out the window at once, and the old and
     // new panels together would make it grow by itself.
     QLayout* layout = p.PN_Uebersicht->parentWidget()->layout();
     layout->setEnabled(false);
-    for (QWidget* panel : all)
-        if (isShown(panel))
+    for (QWidget* panel : std::as_const(all))
+        if (shown.contains(panel))
             panel->show();
-    for (QWidget* panel : all)
-        if (!isShown(panel))
+    for (QWidget* panel : std::as_const(all))
+        if (!shown.contains(panel))
             panel->hide();
     // The detail panels share one page widget, which stands only while one of them does.
     p.details->setVisible(!p.details->PN_PRData1()->isHidden() ||
@@ -64,11 +54,7 @@ void Navigation::showOverview() {
     p.bar->setTabVisible(PageToolBar::Uebersicht, true);
     for (int page = FirstProjectPage; page <= LastProjectPage; ++page)
         p.bar->setTabVisible(page, false);
-    showPanels({p.PN_Uebersicht});
-}
-
-int Navigation::projectNr() const {
-    return p.dm->Projekte.fieldByName(QStringLiteral("Nr")).asInteger();
+    showPanels(p.pages[PageToolBar::Uebersicht].panels);
 }
 
 void Navigation::openproject() {
@@ -92,55 +78,15 @@ void Navigation::openAt(int page) {
 void Navigation::AdvToolBarPager1Change(int page) {
     if (page < 0 || page >= PageToolBar::PageCount || page == activePage())
         return;
-    leavePage(activePage());
+    if (Page* left = this->page(activePage()))
+        left->leave();
     p.bar->setActivePage(page);
     enterPage(page);
 }
 
-void Navigation::leavePage(int page) {
-    if (page == PageToolBar::Files)
-        p.files->leave();
-}
-
-void Navigation::enterPage(int page) {
-    switch (page) {
-    case PageToolBar::Projekt:
-        showPanels(
-            {p.details->PN_PRData1(), p.details->PN_PRData2(), p.details->PN_PRBemerkungen()});
-        p.details->setDonePercentage(
-            p.dm->Projekte.fieldByName(QStringLiteral("ErledigtP")).asInteger());
-        break;
-    case PageToolBar::Todos:
-        showPanels({p.PN_Todos, p.PN_ToDoBem});
-        p.tasks->setProject(projectNr());
-        p.tasks->showaufgaben();
-        p.tasks->grid()->setFocus();
-        break;
-    case PageToolBar::Time: {
-        showPanels({p.PN_Time, p.PN_TimeBem});
-        const int nr = projectNr();
-        // The open tasks of the project are what the time entry editor offers.
-        Dataset& tasks = p.dm->Aufgaben;
-        tasks.close();
-        tasks.setSql(QStringLiteral("Select * From Aufgaben where AProjectnr=") +
-                     QString::number(nr) + QStringLiteral(" and aerledigt is null"));
-        tasks.open();
-        p.times->setProject(nr);
-        p.times->showtimes();
-        p.times->grid()->setFocus();
-        break;
-    }
-    case PageToolBar::Files: {
-        showPanels({p.files});
-        Dataset& projects = p.dm->Projekte;
-        p.files->enter(ProjectFilesPage::documentsFolder(
-            p.databaseFolder(), projects.fieldByName(QStringLiteral("Pojektnummer")).asString(),
-            projectNr()));
-        break;
-    }
-    default:
-        break;
-    }
+void Navigation::enterPage(int index) {
+    showPanels(p.pages[size_t(index)].panels);
+    page(index)->enter();
 }
 
 void Navigation::BTN_PRClosePRClick() {
@@ -149,7 +95,7 @@ void Navigation::BTN_PRClosePRClick() {
     for (int page = FirstProjectPage; page <= LastProjectPage; ++page)
         p.bar->setTabVisible(page, false);
 
-    showPanels({p.PN_Uebersicht});
+    showPanels(p.pages[PageToolBar::Uebersicht].panels);
     p.PN_Uebersicht->raise();
     p.projects->grid()->setFocus();
 
@@ -184,37 +130,16 @@ void Navigation::showProjectPage(int page) {
 }
 
 void Navigation::refreshActivePage() {
-    switch (activePage()) {
-    case PageToolBar::Uebersicht:
-        p.projects->showprojecte();
-        break;
-    case PageToolBar::Todos:
-        p.tasks->showaufgaben();
-        break;
-    case PageToolBar::Time:
-        p.times->showtimes();
-        break;
-    default:
-        break; // the project's details and files have no list to re-run
-    }
+    if (Page* active = page(activePage()))
+        active->refresh();
 }
 
 Dataset* Navigation::activeListDataset() const {
-    switch (activePage()) {
-    case PageToolBar::Uebersicht:
-        return &p.dm->Projekte;
-    case PageToolBar::Todos:
-        return &p.dm->Aufgaben;
-    case PageToolBar::Time:
-        return &p.dm->Time;
-    default:
-        return nullptr;
-    }
+    const Page* active = page(activePage());
+    return active ? active->listDataset() : nullptr;
 }
 
 void Navigation::toggleSearchBar() {
-    if (activePage() == PageToolBar::Todos)
-        p.tasks->panel()->toggleSearchBar();
-    else if (activePage() == PageToolBar::Time)
-        p.times->panel()->toggleSearchBar();
+    if (Page* active = page(activePage()))
+        active->toggleSearchBar();
 }

@@ -1,18 +1,17 @@
 #pragma once
 
+#include "app/pagetoolbar.h"
+
+#include <QList>
 #include <QObject>
-#include <QString>
-#include <functional>
+#include <array>
 
 class Dataset;
 class FollowUpList;
-class PageToolBar;
+class Page;
 class ProjectDetailsPage;
-class ProjectFilesPage;
 class ProjectList;
-class TaskList;
 class Tdm;
-class TimeList;
 class QWidget;
 
 // The pages of the main window: which panels each shows, opening and closing a project, what
@@ -21,22 +20,21 @@ class QWidget;
 class Navigation : public QObject {
     Q_OBJECT
 public:
+    // A page and the panels that stand while it is active.
+    struct PageParts {
+        Page* page = nullptr;
+        QList<QWidget*> panels;
+    };
     struct Parts {
         Tdm* dm = nullptr;
         QWidget* window = nullptr; // whose caption names the open project
         PageToolBar* bar = nullptr;
+        std::array<PageParts, PageToolBar::PageCount> pages; // by page index
         ProjectList* projects = nullptr;
-        TaskList* tasks = nullptr;
-        TimeList* times = nullptr;
         FollowUpList* followUps = nullptr;
+        // Holds the three detail panels; it stands while one of them does.
         ProjectDetailsPage* details = nullptr;
-        ProjectFilesPage* files = nullptr;
         QWidget* PN_Uebersicht = nullptr;
-        QWidget* PN_Todos = nullptr;
-        QWidget* PN_ToDoBem = nullptr;
-        QWidget* PN_Time = nullptr;
-        QWidget* PN_TimeBem = nullptr;
-        std::function<QString()> databaseFolder;
     };
 
     explicit Navigation(const Parts& parts, QObject* parent = nullptr);
@@ -68,10 +66,9 @@ public:
     void toggleSearchBar();
 
 private:
-    void leavePage(int page);
-    void enterPage(int page);
-    void showPanels(std::initializer_list<QWidget*> shown);
-    int projectNr() const;
+    Page* page(int index) const;
+    void enterPage(int index);
+    void showPanels(const QList<QWidget*>& shown);
 
     Parts p;
 };

@@ -102,6 +102,10 @@ BoundLabel* ProjectDetailsPage::addValue(QFormLayout* form, const QString& label
     return value;
 }
 
+void ProjectDetailsPage::enter() {
+    setDonePercentage(m_dm.Projekte.fieldByName(QStringLiteral("ErledigtP")).asInteger());
+}
+
 void ProjectDetailsPage::setDonePercentage(int percentage) {
     m_doneBar->setValue(qBound(0, percentage, 100));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lists/page.h"
+
 #include <QWidget>
 
 class BoundLabel;
@@ -12,10 +14,13 @@ class Tdm;
 // Projekte: PN_PRData1 (master data, left above), PN_PRData2 (period, effort and money, right)
 // and PN_PRBemerkungen (remarks, left below). The done bar does not follow the row by itself:
 // it is set on entering the page and when the project editor saves.
-class ProjectDetailsPage : public QWidget {
+class ProjectDetailsPage : public QWidget, public Page {
     Q_OBJECT
 public:
     explicit ProjectDetailsPage(Tdm& dm, QWidget* parent = nullptr);
+
+    // Entering the page sets the done bar from the open project.
+    void enter() override;
 
     QFrame* PN_PRData1() const { return m_data1; }
     QFrame* PN_PRData2() const { return m_data2; }

@@ -1,5 +1,6 @@
 #include "projects/projectfilespage.h"
 
+#include "data/tdm.h"
 #include "platform/orbentaerror.h"
 
 #include <QDir>
@@ -7,7 +8,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-ProjectFilesPage::ProjectFilesPage(QWidget* parent) : QWidget(parent) {
+ProjectFilesPage::ProjectFilesPage(Tdm& dm, std::function<QString()> databaseFolder,
+                                   QWidget* parent)
+    : QWidget(parent), m_dm(dm), m_databaseFolder(std::move(databaseFolder)) {
     setObjectName(QStringLiteral("PN_Files"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -29,7 +32,14 @@ QString ProjectFilesPage::documentsFolder(const QString& databaseFolder,
     return databaseFolder + (projectNumber.isEmpty() ? QString::number(nr) : projectNumber);
 }
 
-void ProjectFilesPage::enter(const QString& folder) {
+void ProjectFilesPage::enter() {
+    Dataset& projects = m_dm.Projekte;
+    rootAt(documentsFolder(m_databaseFolder(),
+                           projects.fieldByName(QStringLiteral("Pojektnummer")).asString(),
+                           projects.fieldByName(QStringLiteral("Nr")).asInteger()));
+}
+
+void ProjectFilesPage::rootAt(const QString& folder) {
     // A project's folder comes into being when it is first needed, not with the project.
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         throw OrbentaError(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lists/datasetlist.h"
+#include "lists/page.h"
 
 #include <QObject>
 
@@ -13,8 +14,8 @@ class QAction;
 // Projekte, the check box "archivierte Projekte anzeigen", the context menu PMenue_Uebersicht
 // with its "Drucken" submenu and the menu PMenu_Functions. Every operation works on the
 // current project; the ones other parts carry out are handed on as signals, which the main
-// window wires.
-class ProjectList : public DatasetList {
+// window wires. It is the list of the overview page.
+class ProjectList : public DatasetList, public Page {
     Q_OBJECT
 public:
     static inline const QString ActiveProjects =
@@ -29,6 +30,11 @@ public:
     // Re-runs the project list and then the follow-up list.
     void showprojecte();
     void rerun() override { showprojecte(); }
+
+    // The overview has no entry actions, and Ctrl+F is not handled there.
+    void enter() override {}
+    void refresh() override { showprojecte(); }
+    Dataset* listDataset() const override { return &dataset(); }
 
     QCheckBox* AdvOfficeCheckBox4() const { return m_showArchived; }
     QMenu* PMenue_Uebersicht() const { return m_contextMenu; }

@@ -9,7 +9,8 @@ TaskList::TaskList(Tdm& dm, QWidget* parentWidget, QObject* parent)
                   new ListPanel(QStringLiteral("Aufgabenliste"), QStringLiteral("ToDoGrid"),
                                 QStringLiteral("AdvGlowButton2"), QStringLiteral("Close"),
                                 parentWidget),
-                  parent) {
+                  parent),
+      m_dm(dm) {
     grid()->setColumnLayout(designLayout());
     grid()->setSortHandler([this](int column, bool& allow) { ToDoGridCanSort(column, allow); });
     connect(grid(), &ListGrid::openRequested, this, &TaskList::editRequested);
@@ -39,4 +40,14 @@ void TaskList::setProject(int nr) {
 void TaskList::showaufgaben() {
     runQuery();
     dataset().first();
+}
+
+void TaskList::enter() {
+    setProject(m_dm.Projekte.fieldByName(QStringLiteral("Nr")).asInteger());
+    showaufgaben();
+    grid()->setFocus();
+}
+
+void TaskList::toggleSearchBar() {
+    panel()->toggleSearchBar();
 }

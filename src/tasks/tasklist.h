@@ -1,15 +1,22 @@
 #pragma once
 
 #include "lists/datasetlist.h"
+#include "lists/page.h"
 
 class Tdm;
 
 // The task list ToDoGrid titled "Aufgabenliste" over the dataset Aufgaben: the open tasks of
-// the open project.
-class TaskList : public DatasetList {
+// the open project. It is the page "Aufgaben" of the main window.
+class TaskList : public DatasetList, public Page {
     Q_OBJECT
 public:
     TaskList(Tdm& dm, QWidget* parentWidget, QObject* parent = nullptr);
+
+    // Entering the page: the open tasks of the open project, from the first row, with the focus.
+    void enter() override;
+    void refresh() override { showaufgaben(); }
+    Dataset* listDataset() const override { return &dataset(); }
+    void toggleSearchBar() override;
 
     // The design layout of ToDoGrid.
     static ColumnLayout designLayout();
@@ -24,4 +31,7 @@ public:
 
 Q_SIGNALS:
     void editRequested(); // Enter or double-click: edit the current task
+
+private:
+    Tdm& m_dm;
 };

@@ -9,7 +9,8 @@ TimeList::TimeList(Tdm& dm, QWidget* parentWidget, QObject* parent)
                   new ListPanel(QStringLiteral("Zeitnahmen"), QStringLiteral("TimeGrid"),
                                 QStringLiteral("AdvGlowButton3"), QStringLiteral("Close"),
                                 parentWidget),
-                  parent) {
+                  parent),
+      m_dm(dm) {
     grid()->setColumnLayout(designLayout());
     grid()->setSortHandler([this](int column, bool& allow) { TimeGridCanSort(column, allow); });
     connect(grid(), &ListGrid::openRequested, this, &TimeList::editRequested);
@@ -35,4 +36,21 @@ void TimeList::setProject(int nr) {
 void TimeList::showtimes() {
     runQuery();
     dataset().first();
+}
+
+void TimeList::enter() {
+    const int nr = m_dm.Projekte.fieldByName(QStringLiteral("Nr")).asInteger();
+    // The open tasks of the project are what the time entry editor offers.
+    Dataset& tasks = m_dm.Aufgaben;
+    tasks.close();
+    tasks.setSql(QStringLiteral("Select * From Aufgaben where AProjectnr=") + QString::number(nr) +
+                 QStringLiteral(" and aerledigt is null"));
+    tasks.open();
+    setProject(nr);
+    showtimes();
+    grid()->setFocus();
+}
+
+void TimeList::toggleSearchBar() {
+    panel()->toggleSearchBar();
 }
