@@ -191,6 +191,9 @@ void upgradeSchema(Connection& connection) {
         connection.execute(
             QStringLiteral("CREATE INDEX IF NOT EXISTS ZeitenAufgabe ON PRZeiten (AID)"));
     }
+    if (current < 2)
+        connection.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS AufgabenFaellig ON Aufgaben "
+                                          "(AWV) WHERE AErledigt IS NULL"));
     connection.execute(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion));
     write.commit();
 }

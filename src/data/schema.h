@@ -8,7 +8,8 @@ class Connection;
 // PRAGMA user_version. Each step up has its upgrade in upgradeSchema.
 //   0  the first databases: text columns declared with the collation GERMAN
 //   1  no collation in the tables (any SQLite tool reads the file); the program applies it
-inline constexpr int SchemaVersion = 1;
+//   2  the index AufgabenFaellig on the follow-up dates of the open tasks
+inline constexpr int SchemaVersion = 2;
 
 // The schema of ORBTData.mdb as SQL (every table and column, with the types the data layer
 // knows them by, and the indexes the lists and effort totals need).

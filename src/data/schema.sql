@@ -149,5 +149,7 @@ CREATE TABLE Optionen (
 -- The task list of a project, the follow-up list and the effort totals.
 CREATE INDEX AufgabenProjekt ON Aufgaben (AProjectnr);
 CREATE INDEX AufgabenWiedervorlage ON Aufgaben (AWV);
+-- The follow-up list reads the due dates of the open tasks only, not those of every done one.
+CREATE INDEX AufgabenFaellig ON Aufgaben (AWV) WHERE AErledigt IS NULL;
 CREATE INDEX ZeitenProjekt ON PRZeiten (PRID);
 CREATE INDEX ZeitenAufgabe ON PRZeiten (AID);

@@ -127,8 +127,8 @@ void TestSchema::firstDatabaseIsUpgraded() {
              QStringList({"Öl", "apfel"}));
     QCOMPARE(plain.value("select Bezeichnung from PRZeiten where PRID=2"), QString("Planung"));
     QCOMPARE(plain.column("select name from sqlite_master where type='index' order by name"),
-             QStringList(
-                 {"AufgabenProjekt", "AufgabenWiedervorlage", "ZeitenAufgabe", "ZeitenProjekt"}));
+             QStringList({"AufgabenFaellig", "AufgabenProjekt", "AufgabenWiedervorlage",
+                          "ZeitenAufgabe", "ZeitenProjekt"}));
     QCOMPARE(plain.value("select count(*) from Typen where Bezeichnung='apfel'"), QString("1"));
 
     // The same columns with the same types as a new database has.
