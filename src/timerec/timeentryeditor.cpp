@@ -143,8 +143,13 @@ void TForm6::buildWindow() {
     outer->addLayout(buttonRow());
 
     const auto recompute = [this] { runGuarded([this] { DatumVonExit(); }); };
-    connect(DatumVon, &PeriodDateField::left, this, recompute);
-    connect(DatumBis, &PeriodDateField::left, this, recompute);
+    for (PeriodDateField* date : {DatumVon, DatumBis}) {
+        connect(date, &PeriodDateField::left, this, recompute);
+        connect(date, &QLineEdit::textChanged, this, [this] {
+            if (!m_filling)
+                m_datePending = true;
+        });
+    }
     for (PeriodTimeField* time : {AdvDateTimePicker1, AdvDateTimePicker2}) {
         connect(time, &PeriodTimeField::left, this, recompute);
         connect(time, &QTimeEdit::timeChanged, this, recompute);
@@ -185,6 +190,7 @@ void TForm6::newEntry() {
     tasks.open();
     m_removedTask = 0;
     m_openedTask = 0;
+    m_datePending = false;
     setWindowTitle(captionFor(title));
 
     Dataset& times = m_dm.Time;
@@ -208,6 +214,7 @@ void TForm6::editEntry() {
     if (!times.active() || times.isEmpty())
         return;
     m_removedTask = 0;
+    m_datePending = false;
     times.edit();
     Field task = times.fieldByName(QStringLiteral("AID"));
     m_openedTask = task.isNull() ? 0 : task.asInteger();
@@ -249,6 +256,7 @@ void TForm6::AdvGlowButton3Click() {
 void TForm6::DatumVonExit() {
     if (m_filling)
         return;
+    m_datePending = false;
     // Either date missing, or a text that is no date (the date rule deals with it): the effort
     // stays as it is.
     if (DatumVon->text().isEmpty() || DatumBis->text().isEmpty())
@@ -325,6 +333,9 @@ bool TForm6::storeEntry() {
     // A total that failed after the entry was stored: saving again stores it and the totals.
     if (times.state() == Dataset::State::Browse)
         times.edit();
+    // Saved straight from a changed date field: the effort must belong to the period stored.
+    if (m_datePending)
+        DatumVonExit();
 
     Field taskField = times.fieldByName(QStringLiteral("AID"));
     const int anr = taskField.isNull() ? 0 : taskField.asInteger();

@@ -72,6 +72,8 @@ private:
     int m_removedTask = 0;
     int m_openedTask = 0; // the entry's task when it was opened: moving it away fixes both totals
     bool m_filling = false;
+    // A date typed or picked that no recomputation has seen yet (the field not left).
+    bool m_datePending = false;
 
     BoundLineEdit* DBLUEdit1 = nullptr;
     TaskChoice* DBLookupComboBox1 = nullptr;

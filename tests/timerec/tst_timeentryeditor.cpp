@@ -47,6 +47,7 @@ private slots:
     void newEntryDefaults();
     void effort_data();
     void effort();
+    void savingFromADateFieldComputesTheEffort();
     void timeOfDayStoredAndShown();
     void editShowsStoredEffortWithoutRecomputing();
     void periodChecks_data();
@@ -183,6 +184,21 @@ void TimeEntryEditorTest::effort() {
     auto entry = f.lastEntry();
     QVERIFY(same(storedValue(*entry, "Aufwand"),
                  effort == effort ? std::optional<double>(effort) : std::nullopt));
+}
+
+// Ctrl+S with the focus still in a changed date field: the stored effort belongs to the period
+// stored, not to the one before the last change.
+void TimeEntryEditorTest::savingFromADateFieldComputesTheEffort() {
+    TimeFixture f;
+    QVERIFY(f.start());
+    f.form->newEntry();
+    QVERIFY(f.shown());
+    f.typeInto("DatumVon", QStringLiteral("23.06.2009"));
+    f.typeInto("DatumBis", QStringLiteral("24.06.2009"));
+    f.save();
+    QVERIFY(!f.form->isVisible());
+    QVERIFY(same(storedValue(*f.lastEntry(), "Aufwand"), 1.0));
+    QCOMPARE(f.projectTotal(), QStringLiteral("24:00"));
 }
 
 void TimeEntryEditorTest::timeOfDayStoredAndShown() {
