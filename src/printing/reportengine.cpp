@@ -84,6 +84,8 @@ bool ReportEngine::execute(const QString& report, QWidget* parent) {
         rendered = renderLayout(*layout, [&](int page) {
             output.status(parent, QStringLiteral("Erstelle Seite %1").arg(page));
         });
+        // The print dialog or the preview comes next; the status shows again while printing.
+        output.closeStatus();
         output.deliver(*choice, rendered, parent);
     } catch (...) {
         output.closeStatus();
