@@ -14,9 +14,10 @@ int main(int argc, char** argv) {
     // The data module takes the program folder from the main window.
     auto dm = std::make_unique<Tdm>(window->programFolder());
     // The dialogs, hidden until used; the main window owns them.
-    auto* projectEditor = new TForm3(*dm, window.get());
-    projectEditor->hide();
-    window->attach(*dm, projectEditor);
+    Dialogs dialogs;
+    dialogs.projectEditor = new TForm3(*dm, window.get());
+    dialogs.projectEditor->hide();
+    window->attach(*dm, dialogs);
 
     window->show();
     // A settings file that could not be read was kept aside at start; the user hears where.

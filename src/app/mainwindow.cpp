@@ -228,9 +228,9 @@ void TTMSForm1::startDbPath(const QString& folder) {
                                            m_programFolder);
 }
 
-void TTMSForm1::attach(Tdm& dm, TForm3* projectEditor) {
+void TTMSForm1::attach(Tdm& dm, const Dialogs& dialogs) {
     m_dm = &dm;
-    m_projectEditor = projectEditor;
+    m_dialogs = dialogs;
     buildPages();
     wireCommands();
     // Until the first showing succeeds only the overview's tab stands.
@@ -321,9 +321,14 @@ void TTMSForm1::wireCommands() {
     Navigation* nav = m_navigation;
     connect(bar, &PageToolBar::AdvToolBarPager1Change, this,
             [nav](int page) { runGuarded([&] { nav->AdvToolBarPager1Change(page); }); });
-    connect(bar->BTN_NewPR, &QToolButton::clicked, this, guarded([this] { BTN_NewPRClick(); }));
-    connect(bar->BTN_OpenPR, &QToolButton::clicked, this, guarded([this] { BTN_OpenPRClick(); }));
-    connect(bar->BTN_PREdit, &QToolButton::clicked, this, guarded([this] { BTN_PREditClick(); }));
+    ProjectList* projects = m_projects;
+    ProjectDetailsPage* details = m_details;
+    connect(bar->BTN_NewPR, &QToolButton::clicked, projects,
+            guarded([projects] { projects->BTN_NewPRClick(); }));
+    connect(bar->BTN_OpenPR, &QToolButton::clicked, projects,
+            guarded([projects] { projects->BTN_OpenPRClick(); }));
+    connect(bar->BTN_PREdit, &QToolButton::clicked, details,
+            guarded([details] { details->BTN_PREditClick(); }));
     for (QToolButton* close : bar->closeButtons())
         connect(close, &QToolButton::clicked, this, guarded([nav] { nav->BTN_PRClosePRClick(); }));
     connect(bar->AdvGlowButton9, &QToolButton::clicked, this,
@@ -331,10 +336,6 @@ void TTMSForm1::wireCommands() {
     connect(bar->PM_DBPFad, &QAction::triggered, this, guarded([this] { PM_DBPFadClick(); }));
     bar->setFunctionsMenu(m_projects->PMenu_Functions());
 
-    connect(m_projects, &ProjectList::newProjectRequested, this,
-            guarded([this] { BTN_NewPRClick(); }));
-    connect(m_projects, &ProjectList::editProjectRequested, this,
-            guarded([this] { BTN_PREditClick(); }));
     connect(m_projects, &ProjectList::openProjectRequested, this,
             [nav](int page) { runGuarded([&] { nav->openAt(page); }); });
     connect(m_projects, &ProjectList::updateFollowUps, m_followUps, &FollowUpList::UpdateWV);
@@ -346,8 +347,15 @@ void TTMSForm1::wireCommands() {
         static_cast<FollowUpPanel*>(PN_WV)->setPreferredHeight(m_wvHeight);
     });
 
-    if (m_projectEditor)
-        connect(m_projectEditor, &TForm3::saved, m_details, &ProjectDetailsPage::setDonePercentage);
+    if (TForm3* editor = m_dialogs.projectEditor) {
+        connect(projects, &ProjectList::newProjectRequested, editor,
+                guarded([editor] { editor->newProject(); }));
+        connect(projects, &ProjectList::editProjectRequested, editor,
+                guarded([editor] { editor->editProject(); }));
+        connect(details, &ProjectDetailsPage::editProjectRequested, editor,
+                guarded([editor] { editor->editProject(); }));
+        connect(editor, &TForm3::saved, details, &ProjectDetailsPage::setDonePercentage);
+    }
 
     auto* reports = new ReportCommands(*m_dm, this);
     reports->setObjectName(QStringLiteral("ReportCommands"));
@@ -450,8 +458,8 @@ void TTMSForm1::setfarbschema(int number) {
     if (const ColourScheme* scheme = ::colourScheme(number)) {
         const QPalette palette = windowPalette(*scheme);
         setPalette(palette);
-        if (m_projectEditor)
-            m_projectEditor->setPalette(palette);
+        if (m_dialogs.projectEditor)
+            m_dialogs.projectEditor->setPalette(palette);
         static_cast<ContentArea*>(m_content)->setBackground(scheme->contentBackground);
     }
     // The options button takes over the look of the tool bars in every case.
@@ -459,8 +467,8 @@ void TTMSForm1::setfarbschema(int number) {
 }
 
 void TTMSForm1::settabstops() {
-    if (m_projectEditor)
-        m_projectEditor->setRemarkTabWidth(m_tabStop);
+    if (m_dialogs.projectEditor)
+        m_dialogs.projectEditor->setRemarkTabWidth(m_tabStop);
 }
 
 void TTMSForm1::setarefresh() {
@@ -591,18 +599,4 @@ void TTMSForm1::AdvGlowButton9Click() {
     const QStringList present = QDir(m_programFolder).entryList({name}, QDir::Files);
     const QString file = present.isEmpty() || present.contains(name) ? name : present.first();
     ShellServices::instance().openDocument(m_programFolder + file);
-}
-
-void TTMSForm1::BTN_NewPRClick() {
-    if (m_projectEditor)
-        m_projectEditor->newProject();
-}
-
-void TTMSForm1::BTN_PREditClick() {
-    if (m_projectEditor)
-        m_projectEditor->editProject();
-}
-
-void TTMSForm1::BTN_OpenPRClick() {
-    m_navigation->openAt(PageToolBar::Projekt);
 }

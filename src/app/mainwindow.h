@@ -20,6 +20,12 @@ class Tdm;
 class TForm3;
 class TimeList;
 
+// The dialogs of the program, created once at start and hidden until used; the main window
+// wires them to the pages. One left out (nullptr) is not wired.
+struct Dialogs {
+    TForm3* projectEditor = nullptr;
+};
+
 // The main window and the composition root of the program: it creates the pages with their
 // lists and wires them to the dialogs. Created once at start; the data module and the dialogs
 // are handed to it before it is first shown.
@@ -31,7 +37,8 @@ public:
     ~TTMSForm1() override;
 
     // Hands over the data module and the dialogs; builds the pages on them.
-    void attach(Tdm& dm, TForm3* projectEditor);
+    void attach(Tdm& dm, const Dialogs& dialogs);
+    const Dialogs& dialogs() const { return m_dialogs; }
 
     // Both end in "/"; the database folder may be empty (the current folder).
     QString programFolder() const { return m_programFolder; }
@@ -47,9 +54,6 @@ public:
     void FormShow();
     void PM_DBPFadClick();
     void AdvGlowButton9Click();
-    void BTN_NewPRClick();
-    void BTN_PREditClick();
-    void BTN_OpenPRClick();
 
     void setfarbschema(int number);
     void settabstops();
@@ -109,7 +113,7 @@ private:
     QTimer m_timer;
 
     Tdm* m_dm = nullptr;
-    QPointer<TForm3> m_projectEditor;
+    Dialogs m_dialogs;
 
     PageToolBar* m_bar = nullptr;
     QWidget* m_content = nullptr;

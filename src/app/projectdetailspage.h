@@ -29,6 +29,12 @@ public:
 
     void setDonePercentage(int percentage);
 
+    // The page's tool bar: "&Bearbeiten".
+    void BTN_PREditClick() { Q_EMIT editProjectRequested(); }
+
+Q_SIGNALS:
+    void editProjectRequested();
+
 private:
     BoundLabel* addValue(class QFormLayout* form, const QString& label, const QString& field);
 

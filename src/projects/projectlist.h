@@ -41,6 +41,9 @@ public:
     QMenu* PMenu_Functions() const { return m_functionsMenu; }
     QMenu* printMenu() const { return m_printMenu; } // the "Drucken" submenu
 
+    // The overview's tool bar: "&Neues Projekt" and "Projekt &öffnen".
+    void BTN_NewPRClick() { Q_EMIT newProjectRequested(); }
+    void BTN_OpenPRClick() { Q_EMIT openProjectRequested(1); }
     void AdvOfficeCheckBox4Click();
     void UebersichtGridCanSort(int column, bool& allow) { headerClicked(column, allow); }
 

@@ -123,7 +123,9 @@ RunningProgram::RunningProgram(TestEnvironment& env)
     m_window = std::make_unique<TTMSForm1>(m_programFolder);
     m_dm = std::make_unique<Tdm>(m_window->programFolder());
     m_editor = new TForm3(*m_dm, m_window.get());
-    m_window->attach(*m_dm, m_editor);
+    Dialogs dialogs;
+    dialogs.projectEditor = m_editor;
+    m_window->attach(*m_dm, dialogs);
 }
 
 RunningProgram::~RunningProgram() {

@@ -317,7 +317,7 @@ void NavigationTest::refreshTickSparesTheEditedRow() {
     Started s;
     QVERIFY(s.start());
     TForm3& editor = s.program->editor();
-    s.window().BTN_NewPRClick();
+    s.window().projectList()->BTN_NewPRClick();
     QVERIFY(QTest::qWaitForWindowActive(&editor));
     s.window().Timer1Timer();
     QCOMPARE(s.dm().Projekte.state(), Dataset::State::Insert);
@@ -368,7 +368,7 @@ void NavigationTest::keysOfOtherWindowsAreNotOurs() {
     QVERIFY(s.start());
     s.nav().openAt(1);
     TForm3& editor = s.program->editor();
-    s.window().BTN_PREditClick();
+    s.window().detailsPage()->BTN_PREditClick();
     QVERIFY(QTest::qWaitForWindowActive(&editor));
     QWidget* field = editor.findChild<QWidget*>(QStringLiteral("PrNummer"));
     QTest::keyClick(field, Qt::Key_Tab, Qt::ControlModifier);
@@ -474,10 +474,10 @@ void NavigationTest::openingTwiceRunsTheEntryActionsAgain() {
 
     // The done bar is set again on every entry of the details page.
     QProgressBar* bar = s.find<QProgressBar>("PRErledigtBar");
-    s.window().BTN_OpenPRClick();
+    s.window().projectList()->BTN_OpenPRClick();
     QCOMPARE(bar->value(), 40);
     bar->setValue(0);
-    s.window().BTN_OpenPRClick();
+    s.window().projectList()->BTN_OpenPRClick();
     QCOMPARE(s.page(), 1);
     QCOMPARE(bar->value(), 40);
     QCOMPARE(taskRuns.size(), 2);
@@ -623,12 +623,12 @@ void NavigationTest::detailsShowTheCurrentProject() {
     Started s;
     QVERIFY(s.start());
     QWidget* page = s.window().detailsPage();
-    s.window().BTN_OpenPRClick();
+    s.window().projectList()->BTN_OpenPRClick();
     QCOMPARE(valueOf(page, label), web);
 
     s.window().navigation()->BTN_PRClosePRClick();
     s.dm().Projekte.next();
-    s.window().BTN_OpenPRClick();
+    s.window().projectList()->BTN_OpenPRClick();
     QCOMPARE(s.caption(), QStringLiteral("Orbenta - Jahresabschluss"));
     QCOMPARE(valueOf(page, label), closing);
 }
@@ -715,7 +715,7 @@ void NavigationTest::editorTakesAllInput() {
 void NavigationTest::savedProjectShowsOnDetails() {
     Started s;
     QVERIFY(s.start());
-    s.window().BTN_OpenPRClick();
+    s.window().projectList()->BTN_OpenPRClick();
     TForm3& editor = s.program->editor();
     QTest::mouseClick(s.bar().BTN_PREdit, Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowActive(&editor));

@@ -474,7 +474,7 @@ void StartupTest::help() {
     }
     QVERIFY(program.show());
     if (projectOpen)
-        program.window().BTN_OpenPRClick();
+        program.window().projectList()->BTN_OpenPRClick();
     if (key == 0)
         program.window().AdvToolBarPager1()->AdvGlowButton9->click();
     else
