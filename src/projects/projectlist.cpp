@@ -3,6 +3,7 @@
 #include "data/tdm.h"
 #include "lists/listgrid.h"
 #include "lists/listpanel.h"
+#include "platform/guarded.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,6 +29,10 @@ ProjectList::ProjectList(Tdm& dm, QWidget* parentWidget, QObject* parent)
     setBaseText(ActiveProjects);
     buildMenus();
     grid()->setContextMenu(m_contextMenu);
+
+    connect(&dm, &Tdm::projectRowChanged, this, &ProjectList::updateArchiveCaptions);
+    connect(this, &ProjectList::archiveRequested, this,
+            [this] { runGuarded([this] { Projektarchivieren1Click(); }); });
 }
 
 ColumnLayout ProjectList::designLayout() {
@@ -56,6 +61,44 @@ void ProjectList::showprojecte() {
     Q_EMIT updateFollowUps();
 }
 
+namespace {
+
+const QString Archive = QStringLiteral("Projekt archivieren");
+const QString Reactivate = QStringLiteral("Projekt reaktivieren");
+// The archive entries stand at these places of their menus.
+constexpr int FunctionsArchivePosition = 9;
+constexpr int ContextArchivePosition = 14;
+
+} // namespace
+
+void ProjectList::updateArchiveCaptions() {
+    Dataset& projects = m_dm.Projekte;
+    // An empty value counts as active.
+    const bool archived = projects.active() && projects.recNo() >= 0 &&
+                          projects.fieldByName(QStringLiteral("Archiv")).asInteger() != 0;
+    const QString caption = archived ? Reactivate : Archive;
+    m_functionsMenu->actions().at(FunctionsArchivePosition)->setText(caption);
+    m_contextMenu->actions().at(ContextArchivePosition)->setText(caption);
+}
+
+void ProjectList::Projektarchivieren1Click() {
+    Dataset& projects = m_dm.Projekte;
+    // Editing no row would start a new, empty one.
+    if (!projects.active() || projects.recNo() < 0)
+        return;
+    const bool archive = m_functionsMenu->actions().at(FunctionsArchivePosition)->text() == Archive;
+    projects.edit();
+    try {
+        projects.fieldByName(QStringLiteral("Archiv")).setAsInteger(archive ? 1 : 0);
+        projects.post();
+    } catch (...) {
+        // The row does not stay in edit mode to be posted by the next move.
+        projects.cancel();
+        throw;
+    }
+    showprojecte();
+}
+
 void ProjectList::AdvOfficeCheckBox4Click() {
     // The order chosen by header clicks stays in force.
     setBaseText(m_showArchived->isChecked() ? AllProjects : ActiveProjects);
@@ -79,8 +122,7 @@ void addSeparator(QMenu* menu, const char* name) {
 } // namespace
 
 void ProjectList::buildMenus() {
-    // The archiving sets the captions of both archive entries by the current project.
-    const QString archive = QStringLiteral("Projekt archivieren");
+    // updateArchiveCaptions sets the captions of both archive entries by the current project.
 
     QMenu* m = m_contextMenu = new QMenu(panel());
     m->setObjectName(QStringLiteral("PMenue_Uebersicht"));
@@ -108,7 +150,7 @@ void ProjectList::buildMenus() {
     addEntry(m, "Dateibersichtffnen1", QStringLiteral("Dateiübersicht öffnen"), this,
              [this] { Q_EMIT openProjectRequested(4); });
     addSeparator(m, "N16");
-    addEntry(m, "Projektarchivieren2", archive, this, [this] { Q_EMIT archiveRequested(); });
+    addEntry(m, "Projektarchivieren2", Archive, this, [this] { Q_EMIT archiveRequested(); });
     addSeparator(m, "N4");
 
     QMenu* p = m_printMenu = new QMenu(QStringLiteral("Drucken"), m);
@@ -150,5 +192,5 @@ void ProjectList::buildMenus() {
     addEntry(f, "MenuItem12", QStringLiteral("Dateiübersicht öffnen"), this,
              [this] { Q_EMIT openProjectRequested(4); });
     addSeparator(f, "N15");
-    addEntry(f, "Projektarchivieren1", archive, this, [this] { Q_EMIT archiveRequested(); });
+    addEntry(f, "Projektarchivieren1", Archive, this, [this] { Q_EMIT archiveRequested(); });
 }

@@ -47,6 +47,14 @@ public:
     void AdvOfficeCheckBox4Click();
     void UebersichtGridCanSort(int column, bool& allow) { headerClicked(column, allow); }
 
+    // The archive command of both archive entries: archives the current project when the
+    // entry of PMenu_Functions reads "Projekt archivieren", reactivates it otherwise, and
+    // re-runs the list. Without a current project it does nothing.
+    void Projektarchivieren1Click();
+    // Both archive entries read "Projekt reaktivieren" while the current project is archived,
+    // "Projekt archivieren" otherwise; run whenever the current project changes.
+    void updateArchiveCaptions();
+
 Q_SIGNALS:
     void updateFollowUps(); // UpdateWV, run by every showprojecte
     void newProjectRequested();
