@@ -249,7 +249,7 @@ void Dataset::open() {
     // An expression yields texts or numbers; its first value tells which.
     for (const int c : computed) {
         for (int r = 0; r < rows.rowCount(); ++r) {
-            const quint8 tag = rows.cell(r, c).tag;
+            const Cell::Tag tag = rows.cell(r, c).tag();
             if (tag != Cell::Null) {
                 if (tag == Cell::Text)
                     fields[c].type = FieldType::Memo;
@@ -441,7 +441,7 @@ bool Dataset::isNull(int row, int field) const {
     const Snapshot& rows = d->snapshot;
     if (field >= 0 && field < rows.columns() && row >= 0 && row < recordCount() &&
         !(editing() && row == m_current))
-        return rows.cell(row, field).tag == Cell::Null;
+        return rows.cell(row, field).isNull();
     return FieldValue::isEmpty(value(row, field));
 }
 
@@ -469,26 +469,27 @@ QString Dataset::storedText(int row, int field, bool inFormat, bool& done) const
         (editing() && row == m_current))
         return {};
     const Cell& cell = rows.cell(row, field);
+    const Cell::Tag tag = cell.tag();
     const FieldDef& def = m_fields[field];
     done = true;
-    if (cell.tag == Cell::Null && def.type != FieldType::YesNo)
+    if (tag == Cell::Null && def.type != FieldType::YesNo)
         return {};
     switch (def.type) {
     case FieldType::Text:
     case FieldType::Memo:
-        if (cell.tag == Cell::Text)
+        if (tag == Cell::Text)
             return rows.text(cell);
         break;
     case FieldType::Counter:
     case FieldType::Integer:
-        if (cell.tag == Cell::Int)
-            return QString::number(cell.i);
+        if (tag == Cell::Int)
+            return QString::number(rows.integer(cell));
         break;
     case FieldType::DateTime:
-        if (cell.tag == Cell::Int)
-            return rows.dateText(field, def, double(cell.i), inFormat);
-        if (cell.tag == Cell::Real)
-            return rows.dateText(field, def, cell.d, inFormat);
+        if (tag == Cell::Int)
+            return rows.dateText(field, def, double(rows.integer(cell)), inFormat);
+        if (tag == Cell::Real)
+            return rows.dateText(field, def, cell.real(), inFormat);
         break;
     default:
         break;
@@ -627,7 +628,7 @@ void Dataset::post() {
 void Dataset::updateRow(const std::vector<int>& written) {
     Private& s = *d;
     const Cell keyCell = s.snapshot.cell(m_current, s.keyField);
-    if (keyCell.tag != Cell::Int)
+    if (keyCell.tag() != Cell::Int)
         throw DataError(QStringLiteral("Der Datensatz hat keinen Schlüssel und kann nicht "
                                        "gespeichert werden."));
     QStringList assignments;
@@ -642,7 +643,7 @@ void Dataset::updateRow(const std::vector<int>& written) {
     int index = 1;
     for (const int f : written)
         update.bind(index++, m_fields[f].type, s.buffer[f]);
-    update.bind(index, keyCell.i);
+    update.bind(index, s.snapshot.integer(keyCell));
     update.step();
     if (sqlite3_changes(m_connection.handle()) == 0)
         throw DataError(QStringLiteral("Der Datensatz kann nicht gespeichert werden: er "
@@ -728,7 +729,7 @@ void Dataset::deleteRecord() {
     checkWritable();
     Private& s = *d;
     const Cell keyCell = s.snapshot.cell(m_current, s.keyField);
-    if (keyCell.tag != Cell::Int)
+    if (keyCell.tag() != Cell::Int)
         throw DataError(
             QStringLiteral("Der Datensatz hat keinen Schlüssel und kann nicht gelöscht werden."));
     {
@@ -737,7 +738,7 @@ void Dataset::deleteRecord() {
                          QStringLiteral("DELETE FROM %1 WHERE %2=?")
                              .arg(quoted(s.baseTable), quoted(m_fields[s.keyField].column)),
                          QStringLiteral("Fehler beim Löschen"));
-        remove.bind(1, keyCell.i);
+        remove.bind(1, s.snapshot.integer(keyCell));
         remove.step();
         write.commit();
     }
@@ -780,9 +781,9 @@ void Dataset::refreshByKey() {
     ReadTransaction transaction(m_connection);
     for (int row = 0; row < s.snapshot.rowCount(); ++row) {
         Cell* cells = s.snapshot.row(row);
-        if (cells[s.keyField].tag != Cell::Int)
+        if (cells[s.keyField].tag() != Cell::Int)
             continue;
-        select.bind(1, cells[s.keyField].i);
+        select.bind(1, s.snapshot.integer(cells[s.keyField]));
         if (select.step()) {
             for (size_t i = 0; i < s.baseFields.size(); ++i)
                 s.snapshot.read(cells[s.baseFields[i]], select.get(), int(i));

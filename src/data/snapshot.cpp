@@ -61,28 +61,82 @@ void Snapshot::remove(int row) {
     m_rows.erase(m_rows.begin() + row);
 }
 
-quint64 Snapshot::storeText(const char* text, size_t bytes) {
-    if (bytes == 0)
-        return 0;
-    if (bytes > TextChunkBytes / 4) {
+Cell Cell::fromReal(double value) {
+    Cell cell{};
+    if (std::isnan(value))
+        return cell;
+    std::memcpy(&cell.m_bits, &value, sizeof value);
+    cell.m_bits ^= Flip;
+    return cell;
+}
+
+double Cell::real() const {
+    const quint64 bits = m_bits ^ Flip;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+quint64 Snapshot::storeBytes(const char* prefix, size_t prefixBytes, const char* bytes,
+                             size_t size) {
+    const size_t total = prefixBytes + size;
+    TextChunk* chunk = nullptr;
+    if (total > TextChunkBytes / 4) {
         // A long text gets a chunk of its own; the chunk being filled goes on being filled.
-        m_texts.push_back({std::make_unique_for_overwrite<char[]>(bytes), bytes});
-        std::memcpy(m_texts.back().data.get(), text, bytes);
-        return quint64(m_texts.size() - 1) << 32;
+        m_texts.push_back({std::make_unique_for_overwrite<char[]>(total), 0});
+        chunk = &m_texts.back();
+    } else {
+        if (m_filling == SIZE_MAX || TextChunkBytes - m_texts[m_filling].used < total) {
+            m_texts.push_back({std::make_unique_for_overwrite<char[]>(TextChunkBytes), 0});
+            m_filling = m_texts.size() - 1;
+        }
+        chunk = &m_texts[m_filling];
     }
-    if (m_filling == SIZE_MAX || TextChunkBytes - m_texts[m_filling].used < bytes) {
-        m_texts.push_back({std::make_unique_for_overwrite<char[]>(TextChunkBytes), 0});
-        m_filling = m_texts.size() - 1;
-    }
-    TextChunk& chunk = m_texts[m_filling];
-    const quint64 handle = (quint64(m_filling) << 32) | quint64(chunk.used);
-    std::memcpy(chunk.data.get() + chunk.used, text, bytes);
-    chunk.used += bytes;
+    const quint64 handle = (quint64(chunk - m_texts.data()) << 18) | quint64(chunk->used);
+    std::memcpy(chunk->data.get() + chunk->used, prefix, prefixBytes);
+    if (size > 0)
+        std::memcpy(chunk->data.get() + chunk->used + prefixBytes, bytes, size);
+    chunk->used += total;
     return handle;
 }
 
+Cell Snapshot::makeInteger(qint64 value) {
+    // 48 bits hold every key and count; larger amounts (in ten-thousandths) go to the store.
+    constexpr qint64 Limit = qint64(1) << 47;
+    if (value >= -Limit && value < Limit)
+        return Cell::boxed(Cell::SmallInt, quint64(value));
+    char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    return Cell::boxed(Cell::StoredInt, storeBytes(bytes, sizeof bytes, nullptr, 0));
+}
+
+Cell Snapshot::makeText(const char* text, size_t bytes) {
+    if (bytes == 0)
+        return Cell::boxed(Cell::EmptyText, 0);
+    // The length goes before the text.
+    const quint32 length = quint32(bytes);
+    char prefix[sizeof length];
+    std::memcpy(prefix, &length, sizeof length);
+    return Cell::boxed(Cell::StoredText, storeBytes(prefix, sizeof prefix, text, bytes));
+}
+
+qint64 Snapshot::integer(const Cell& cell) const {
+    if (cell.kind() == Cell::StoredInt) {
+        qint64 value;
+        std::memcpy(&value, stored(cell.payload()), sizeof value);
+        return value;
+    }
+    // The payload's top bit is the sign.
+    return qint64(cell.payload() << 16) >> 16;
+}
+
 QString Snapshot::text(const Cell& cell) const {
-    return QString::fromUtf8(cell.size == 0 ? "" : textData(cell), qsizetype(cell.size));
+    if (cell.kind() != Cell::StoredText)
+        return QString::fromUtf8("", 0);
+    const char* at = stored(cell.payload());
+    quint32 length;
+    std::memcpy(&length, at, sizeof length);
+    return QString::fromUtf8(at + sizeof length, qsizetype(length));
 }
 
 void Snapshot::read(Cell& cell, sqlite3_stmt* statement, int column) {
@@ -90,26 +144,17 @@ void Snapshot::read(Cell& cell, sqlite3_stmt* statement, int column) {
     sqlite3_value* value = sqlite3_column_value(statement, column);
     switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:
-        cell.tag = Cell::Null;
-        cell.size = 0;
-        cell.i = 0;
+        cell = Cell{};
         break;
     case SQLITE_INTEGER:
-        cell.tag = Cell::Int;
-        cell.size = 0;
-        cell.i = sqlite3_value_int64(value);
+        cell = makeInteger(sqlite3_value_int64(value));
         break;
     case SQLITE_FLOAT:
-        cell.tag = Cell::Real;
-        cell.size = 0;
-        cell.d = sqlite3_value_double(value);
+        cell = Cell::fromReal(sqlite3_value_double(value));
         break;
     default: {
         const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        const int bytes = sqlite3_value_bytes(value);
-        cell.tag = Cell::Text;
-        cell.size = quint32(bytes);
-        cell.text = storeText(text, size_t(bytes));
+        cell = makeText(text, size_t(sqlite3_value_bytes(value)));
         break;
     }
     }
@@ -123,57 +168,54 @@ void Snapshot::store(Cell& cell, FieldType type, const QVariant& value) {
     case FieldType::Text:
     case FieldType::Memo: {
         const QByteArray utf8 = value.toString().toUtf8();
-        cell.tag = Cell::Text;
-        cell.size = quint32(utf8.size());
-        cell.text = storeText(utf8.constData(), size_t(utf8.size()));
+        cell = makeText(utf8.constData(), size_t(utf8.size()));
         break;
     }
     case FieldType::Counter:
     case FieldType::Integer:
     case FieldType::YesNo:
-        cell.tag = Cell::Int;
-        cell.i = type == FieldType::YesNo ? qint64(value.toBool()) : value.toLongLong();
+        cell = makeInteger(type == FieldType::YesNo ? qint64(value.toBool()) : value.toLongLong());
         break;
     case FieldType::Currency:
-        cell.tag = Cell::Int;
-        cell.i = value.value<Currency>().scaled();
+        cell = makeInteger(value.value<Currency>().scaled());
         break;
     case FieldType::DateTime:
     case FieldType::Float:
     case FieldType::Calculated:
-        cell.tag = Cell::Real;
-        cell.d = value.toDouble();
+        cell = Cell::fromReal(value.toDouble());
         break;
     }
 }
 
 QVariant Snapshot::value(const Cell& cell, FieldType type) const {
-    if (cell.tag == Cell::Null)
+    const Cell::Tag tag = cell.tag();
+    if (tag == Cell::Null)
         return {};
     switch (type) {
     case FieldType::Text:
     case FieldType::Memo:
-        if (cell.tag == Cell::Text)
+        if (tag == Cell::Text)
             return text(cell);
-        return cell.tag == Cell::Int ? QString::number(cell.i) : FieldValue::numberText(cell.d);
+        return tag == Cell::Int ? QString::number(integer(cell))
+                                : FieldValue::numberText(cell.real());
     case FieldType::Counter:
     case FieldType::Integer:
-        if (cell.tag == Cell::Int)
-            return int(cell.i);
-        if (cell.tag == Cell::Real)
-            return int(std::lround(cell.d));
+        if (tag == Cell::Int)
+            return int(integer(cell));
+        if (tag == Cell::Real)
+            return int(std::lround(cell.real()));
         return FieldValue::parseInteger(text(cell)).value_or(0);
     case FieldType::YesNo:
-        if (cell.tag == Cell::Text)
+        if (tag == Cell::Text)
             return FieldValue::parseBoolean(text(cell)).value_or(false);
-        return cell.tag == Cell::Int ? cell.i != 0 : cell.d != 0;
+        return tag == Cell::Int ? integer(cell) != 0 : cell.real() != 0;
     case FieldType::Currency:
         // Stored as ten-thousandths; a REAL here can only come from a hand-made row, and one
         // beyond the range is no amount at all.
-        if (cell.tag == Cell::Int)
-            return QVariant::fromValue(Currency::fromScaled(cell.i));
-        if (cell.tag == Cell::Real) {
-            if (const auto amount = Currency::fromStoredReal(cell.d))
+        if (tag == Cell::Int)
+            return QVariant::fromValue(Currency::fromScaled(integer(cell)));
+        if (tag == Cell::Real) {
+            if (const auto amount = Currency::fromStoredReal(cell.real()))
                 return QVariant::fromValue(*amount);
             return {};
         }
@@ -181,10 +223,10 @@ QVariant Snapshot::value(const Cell& cell, FieldType type) const {
     case FieldType::DateTime:
     case FieldType::Float:
     case FieldType::Calculated:
-        if (cell.tag == Cell::Int)
-            return double(cell.i);
-        if (cell.tag == Cell::Real)
-            return cell.d;
+        if (tag == Cell::Int)
+            return double(integer(cell));
+        if (tag == Cell::Real)
+            return cell.real();
         return FieldValue::parseNumber(text(cell)).value_or(0.0);
     }
     return {};
@@ -198,9 +240,22 @@ void Snapshot::compact() {
         const Cell* source = physicalRow(physical);
         Cell* target = packed.newPhysicalRow();
         for (int c = 0; c < m_columns; ++c) {
-            target[c] = source[c];
-            if (source[c].tag == Cell::Text)
-                target[c].text = packed.storeText(textData(source[c]), source[c].size);
+            const Cell cell = source[c];
+            switch (cell.kind()) {
+            case Cell::StoredInt:
+                target[c] = packed.makeInteger(integer(cell));
+                break;
+            case Cell::StoredText: {
+                const char* at = stored(cell.payload());
+                quint32 length;
+                std::memcpy(&length, at, sizeof length);
+                target[c] = packed.makeText(at + sizeof length, length);
+                break;
+            }
+            default:
+                target[c] = cell;
+                break;
+            }
         }
         packed.m_rows.push_back(packed.m_physicalRows - 1);
     }

@@ -13,19 +13,70 @@
 
 struct sqlite3_stmt;
 
-// One value of a snapshot. Texts live as UTF-8 in the snapshot's text store and become QStrings
-// only when read, so opening a large result allocates nothing per row.
-struct Cell {
+// One value of a snapshot, in 8 bytes. A real number is kept as itself; an empty value, an
+// integer and a text are kept among the negative quiet NaNs, which no stored value is (the
+// engine keeps no NaN). Integers beyond 48 bits and texts live in the snapshot's store, texts as
+// UTF-8 that becomes a QString only when read: opening a large result allocates nothing per row.
+// A cell of all zero bits is empty, so Cell{} is an empty value.
+class Cell {
+public:
     enum Tag : quint8 { Null, Int, Real, Text };
-    quint8 tag;
-    quint32 size; // bytes of a text
-    union {
-        qint64 i;
-        double d;
-        quint64 text; // where a text lies in the store
+
+    Tag tag() const {
+        const quint64 raw = m_bits ^ Flip;
+        if ((raw >> 51) != 0x1FFF)
+            return Real;
+        return kindTag(unsigned(raw >> 48) & 7);
+    }
+    bool isNull() const { return tag() == Null; }
+    double real() const; // of a Real
+    // A NaN, which the engine never keeps, gives the empty value.
+    static Cell fromReal(double value);
+
+private:
+    friend class Snapshot;
+    // The bits are those of a double XOR Flip, so that zero bits are the empty value. Among the
+    // NaNs (the top 13 bits all set) bits 48 to 50 tell the kind and the 48 bits below carry it.
+    static constexpr quint64 Flip = 0xFFF9000000000000ull;
+    enum Kind : unsigned {
+        NaN = 0,
+        Empty = 1,
+        SmallInt = 2,
+        StoredText = 3,
+        StoredInt = 4,
+        EmptyText = 5,
+        RealValue = 8
     };
+    static constexpr quint64 PayloadMask = (quint64(1) << 48) - 1;
+
+    static Tag kindTag(unsigned kind) {
+        switch (kind) {
+        case SmallInt:
+        case StoredInt:
+            return Int;
+        case StoredText:
+        case EmptyText:
+            return Text;
+        default:
+            return Null;
+        }
+    }
+    static Cell boxed(Kind kind, quint64 payload) {
+        Cell cell;
+        cell.m_bits =
+            ((quint64(0x1FFF) << 51) | (quint64(kind) << 48) | (payload & PayloadMask)) ^ Flip;
+        return cell;
+    }
+    // The kind of a boxed value; RealValue for a real.
+    unsigned kind() const {
+        const quint64 raw = m_bits ^ Flip;
+        return (raw >> 51) == 0x1FFF ? unsigned(raw >> 48) & 7 : RealValue;
+    }
+    quint64 payload() const { return (m_bits ^ Flip) & PayloadMask; }
+
+    quint64 m_bits;
 };
-static_assert(sizeof(Cell) == 16);
+static_assert(sizeof(Cell) == 8);
 
 // The rows of an open result as they were read, plus the changes posted through the dataset.
 //
@@ -60,8 +111,8 @@ public:
     void store(Cell& cell, FieldType type, const QVariant& value);
     // The value of a cell as a field of this type gives it (see Field::value).
     QVariant value(const Cell& cell, FieldType type) const;
-    // The text of a Text cell.
-    QString text(const Cell& cell) const;
+    qint64 integer(const Cell& cell) const; // of an Int
+    QString text(const Cell& cell) const;   // of a Text
 
     // Drops the values no row refers to any more (after a refresh re-read the texts).
     void compact();
@@ -74,24 +125,26 @@ public:
 private:
     static constexpr int ChunkRowsShift = 8; // 256 rows a chunk
     static constexpr quint32 ChunkRows = 1u << ChunkRowsShift;
-    static constexpr size_t TextChunkBytes = 256 * 1024;
+    static constexpr size_t TextChunkBytes = 256 * 1024; // places fit in 18 bits
 
     Cell* physicalRow(quint32 physical) const {
         return m_chunks[physical >> ChunkRowsShift].get() +
                size_t(physical & (ChunkRows - 1)) * size_t(m_columns);
     }
     Cell* newPhysicalRow();
-    quint64 storeText(const char* text, size_t bytes);
+    Cell makeInteger(qint64 value);
+    Cell makeText(const char* text, size_t bytes);
+    // Where the bytes were put: the chunk (above 18 bits) and the place in it.
+    quint64 storeBytes(const char* prefix, size_t prefixBytes, const char* bytes, size_t size);
+    const char* stored(quint64 handle) const {
+        return m_texts[size_t(handle >> 18)].data.get() + (handle & ((1u << 18) - 1));
+    }
     QString dayText(qint64 day);
 
     int m_columns = 0;
     std::vector<std::unique_ptr<Cell[]>> m_chunks;
     quint32 m_physicalRows = 0;
     std::vector<quint32> m_rows;
-
-    const char* textData(const Cell& cell) const {
-        return m_texts[size_t(cell.text >> 32)].data.get() + (cell.text & 0xFFFFFFFFu);
-    }
 
     struct TextChunk {
         std::unique_ptr<char[]> data;

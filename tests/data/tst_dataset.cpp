@@ -42,6 +42,7 @@ private Q_SLOTS:
     void deleteRemovesFromDatabaseAndSnapshot();
     void refreshRereadsHeldRowsOnly();
     void failingControlStopsPost();
+    void largeResultKeepsEveryValue();
 };
 
 // A change posted through one dataset reaches another only when that one is reopened.
@@ -284,6 +285,8 @@ void TestDataset::currencyIsExact() {
     QCOMPARE(reread.fieldByName("benBudget").asString(), QString("123456789012345,6789"));
     QCOMPARE(reread.fieldByName("benBudget").displayText(), QString("123456789012345,6789"));
     QCOMPARE(reread.fieldByName("Pauschalpreis").asString(), QString("0,3"));
+    reread.refresh();
+    QCOMPARE(reread.fieldByName("benBudget").asString(), QString("123456789012345,6789"));
 }
 
 void TestDataset::textIntoTypedFields_data() {
@@ -528,6 +531,60 @@ void TestDataset::failingControlStopsPost() {
     fail = false;
     typen.post();
     QCOMPARE(db.read("Select * From Typen", "Bezeichnung"), QString("vom Feld"));
+}
+
+// A result of many rows and long texts reads back every value, also after the edits that
+// change its rows (append, cancel, delete, refresh), and is the same again when reopened.
+void TestDataset::largeResultKeepsEveryValue() {
+    DataFixture db;
+    db.connection.execute(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 1000) "
+        "insert into PRZeiten (PRID, AID, Bezeichnung, Beschreibung, Aufwand) "
+        "select i, -i, 'Eintrag ' || i, "
+        "case when i % 250 = 0 then printf('%.*c', 70000, 'x') end, i / 96.0 from n");
+    Dataset time(db.connection, "Time");
+    time.setSql("Select * From PRZeiten order by ID");
+    const auto check = [&](int row, int prid) {
+        QCOMPARE(time.text(row, time.fieldIndex("PRID")), QString::number(prid));
+        QCOMPARE(time.text(row, time.fieldIndex("Bezeichnung")),
+                 "Eintrag " + QString::number(prid));
+        QCOMPARE(time.text(row, time.fieldIndex("Beschreibung")).size(), prid % 250 ? 0 : 70000);
+        QCOMPARE(time.value(row, time.fieldIndex("Aufwand")).toDouble(), prid / 96.0);
+        if (prid <= 1000)
+            QCOMPARE(time.text(row, time.fieldIndex("AID")), QString::number(-prid));
+    };
+    for (int round = 0; round < 2; ++round) {
+        time.open();
+        QCOMPARE(time.recordCount(), 1000);
+        for (int row = 0; row < 1000; ++row)
+            check(row, row + 1);
+        time.close();
+    }
+
+    time.open();
+    time.last();
+    time.append();
+    time.fieldByName("Bezeichnung").setAsString("neu");
+    time.cancel();
+    QCOMPARE(time.recordCount(), 1000);
+    time.moveTo(255);
+    time.deleteRecord();
+    time.append();
+    time.fieldByName("PRID").setAsInteger(1001);
+    time.fieldByName("Bezeichnung").setAsString("Eintrag 1001");
+    time.fieldByName("Aufwand").setAsFloat(1001 / 96.0);
+    time.post();
+    db.connection.execute("update PRZeiten set Bezeichnung = 'geändert' where PRID = 500");
+    time.refresh();
+    QCOMPARE(time.recordCount(), 1000);
+    for (int row = 0; row < 999; ++row) {
+        const int prid = row < 255 ? row + 1 : row + 2;
+        if (prid == 500)
+            QCOMPARE(time.text(row, time.fieldIndex("Bezeichnung")), QString("geändert"));
+        else
+            check(row, prid);
+    }
+    check(999, 1001);
 }
 
 ORBENTA_TEST_MAIN(TestDataset)

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void calculatedFields();
     void displayTexts();
     void projectRowChangeAfterFirstShow();
+    void timeOpensWithoutProject();
 
 private:
     struct Module {
@@ -192,6 +193,22 @@ void TestTdm::projectRowChangeAfterFirstShow() {
     QCOMPARE(changed.count(), 1);
     m.tdm.Projekte.next();
     QCOMPARE(changed.count(), 2);
+}
+
+// At start no project is open: the time entries open with all their fields, but no row of
+// the database is read.
+void TestTdm::timeOpensWithoutProject() {
+    Module m;
+    m.tdm.ADOConnection1.execute("insert into PRZeiten (PRID, Aufwand) values (1, 0.5), (0, 1), "
+                                 "(null, 2)");
+    m.tdm.Time.open();
+    m.tdm.openTimeWithoutProject();
+    QVERIFY(m.tdm.Time.active());
+    QCOMPARE(m.tdm.Time.recordCount(), 0);
+    QVERIFY(m.tdm.Time.fieldIndex("Aufwand") >= 0);
+    QVERIFY(m.tdm.Time.fieldIndex("AufwandBez") >= 0);
+    QCOMPARE(m.tdm.Time.fieldDef(m.tdm.Time.fieldIndex("VonUhrzeit")).displayFormat,
+             QString("HH:mm"));
 }
 
 ORBENTA_TEST_MAIN(TestTdm)

@@ -25,6 +25,8 @@ private Q_SLOTS:
     void conversion();
     void parseDate_data();
     void parseDate();
+    void parseTime_data();
+    void parseTime();
     void displayTexts_data();
     void displayTexts();
     void formats_data();
@@ -128,6 +130,35 @@ void TestValues::parseDate() {
     QFETCH(QDate, date);
     const auto parsed = DateTimeValue::parseShortDate(text, QDate(2026, 12, 11));
     QCOMPARE(parsed.value_or(QDate()), date);
+}
+
+void TestValues::parseTime_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("seconds");      // of the day; -1: refused
+    QTest::addColumn<QString>("dateTime"); // the same text read as a date-time
+    QTest::newRow("H:mm") << "8:30" << 8 * 3600 + 30 * 60 << "30.12.1899 08:30:00";
+    QTest::newRow("HH:mm:ss") << "08:30:15" << 8 * 3600 + 30 * 60 + 15 << "30.12.1899 08:30:15";
+    QTest::newRow("blanks around") << " 23:59:59 " << 86399 << "30.12.1899 23:59:59";
+    QTest::newRow("midnight") << "0:00" << 0 << "30.12.1899";
+    QTest::newRow("24:00") << "24:00" << -1 << "";
+    QTest::newRow("minute 60") << "9:60" << -1 << "";
+    QTest::newRow("second 60") << "9:00:60" << -1 << "";
+    QTest::newRow("one-digit minutes") << "9:5" << -1 << "";
+    QTest::newRow("hours alone") << "9" << -1 << "";
+    QTest::newRow("date first") << "5.3.2009 8:30" << -1 << "05.03.2009 08:30:00";
+}
+
+// A time of day to the second, alone or after a date.
+void TestValues::parseTime() {
+    QFETCH(QString, text);
+    QFETCH(int, seconds);
+    QFETCH(QString, dateTime);
+    const auto time = DateTimeValue::parseTimeOfDay(text);
+    QCOMPARE(time.has_value(), seconds >= 0);
+    if (time)
+        QCOMPARE(std::llround(*time * 86400), seconds);
+    const auto value = DateTimeValue::parseDateTime(text, QDate(2026, 12, 11));
+    QCOMPARE(value ? DateTimeValue::displayText(*value) : QString(), dateTime);
 }
 
 void TestValues::displayTexts_data() {
