@@ -6,6 +6,7 @@
 #include "data/transaction.h"
 
 #include <QHash>
+#include <QLocale>
 
 #include <cmath>
 #include <sqlite3.h>
@@ -27,6 +28,62 @@ QString quoted(const QString& name) {
 
 QString saveContext() {
     return QStringLiteral("Fehler beim Speichern");
+}
+
+// The first stored value that is none of its column's kind (another tool wrote it: an amount of
+// 1e300, a text in a date column), as a German text naming field and value; empty when there
+// is none. Such a value is reported rather than read as some other number.
+QString foreignValue(const QVector<FieldDef>& fields, const Snapshot& rows) {
+    std::vector<int> checked;
+    for (int c = 0; c < rows.columns() && c < fields.size(); ++c) {
+        const FieldType type = fields[c].type;
+        if (type == FieldType::Currency || type == FieldType::DateTime ||
+            type == FieldType::Integer)
+            checked.push_back(c);
+    }
+    for (int r = 0; r < rows.rowCount() && !checked.empty(); ++r) {
+        for (const int c : checked) {
+            const Cell& cell = rows.cell(r, c);
+            const Cell::Tag tag = cell.tag();
+            if (tag == Cell::Null)
+                continue;
+            bool sound = true;
+            const char* kind = "keine gültige Zahl";
+            switch (fields[c].type) {
+            case FieldType::Currency:
+                kind = "kein gültiger Betrag";
+                sound = tag == Cell::Int ||
+                        (tag == Cell::Real ? Currency::fromStoredReal(cell.real()).has_value()
+                                           : Currency::fromText(rows.text(cell)).has_value());
+                break;
+            case FieldType::DateTime: {
+                kind = "kein gültiges Datum";
+                const std::optional<double> value = tag == Cell::Int ? double(rows.integer(cell))
+                                                    : tag == Cell::Real
+                                                        ? cell.real()
+                                                        : FieldValue::parseNumber(rows.text(cell));
+                sound = value && DateTimeValue::isInRange(*value);
+                break;
+            }
+            default:
+                sound = tag == Cell::Int ? rows.integer(cell) == int(rows.integer(cell))
+                        : tag == Cell::Real
+                            ? cell.real() > -2147483648.5 && cell.real() < 2147483647.5
+                            : FieldValue::parseInteger(rows.text(cell)).has_value();
+                break;
+            }
+            if (sound)
+                continue;
+            const QString value =
+                tag == Cell::Int ? QString::number(rows.integer(cell))
+                : tag == Cell::Real
+                    ? QString::number(cell.real(), 'g', QLocale::FloatingPointShortest)
+                    : rows.text(cell);
+            return QStringLiteral("Der Wert »%1« im Feld »%2« ist %3.")
+                .arg(value, fields[c].name, QString::fromUtf8(kind));
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -244,6 +301,10 @@ void Dataset::open() {
             m_connection.error(QStringLiteral("Fehler beim Lesen der Abfrage"));
         s.clearResult();
         throw failure;
+    }
+    if (const QString foreign = foreignValue(fields, rows); !foreign.isEmpty()) {
+        s.clearResult();
+        throw DataError(foreign);
     }
 
     // An expression yields texts or numbers; its first value tells which.
@@ -766,6 +827,8 @@ void Dataset::refresh() {
     }
     emit rowsReset();
     emit m_source->dataChanged();
+    if (const QString foreign = foreignValue(m_fields, d->snapshot); !foreign.isEmpty())
+        throw DataError(foreign);
 }
 
 void Dataset::refreshByKey() {
