@@ -4,6 +4,7 @@
 #include "platform/orbentaapplication.h"
 #include "platform/settingsstore.h"
 #include "projects/projecteditor.h"
+#include "timerec/timeentryeditor.h"
 
 #include <memory>
 
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
     Dialogs dialogs;
     dialogs.projectEditor = new TForm3(*dm, window.get());
     dialogs.projectEditor->hide();
+    dialogs.timeEditor = new TForm6(*dm, window.get());
+    dialogs.timeEditor->hide();
     window->attach(*dm, dialogs);
 
     window->show();

@@ -20,6 +20,7 @@
 #include "projects/projectlist.h"
 #include "tasks/followuplist.h"
 #include "tasks/tasklist.h"
+#include "timerec/timeentryeditor.h"
 #include "timerec/timelist.h"
 
 #include <QCloseEvent>
@@ -360,6 +361,82 @@ void TTMSForm1::wireCommands() {
     auto* reports = new ReportCommands(*m_dm, this);
     reports->setObjectName(QStringLiteral("ReportCommands"));
     wirePrintCommands(this, *m_dm, reports);
+    wireTimeRecording();
+}
+
+void TTMSForm1::wireTimeRecording() {
+    TimeList* times = m_times;
+    TaskList* tasks = m_tasks;
+    Navigation* nav = m_navigation;
+    TForm6* editor = m_dialogs.timeEditor;
+    times->setEditor(editor);
+    if (editor) {
+        Tdm* dm = m_dm;
+        // After a task total: the task list of the current project, its order kept.
+        editor->effortTotals().setTaskListRerun([tasks, dm] {
+            tasks->setBaseText(
+                QStringLiteral("Select * From Aufgaben where AProjectnr=") +
+                QString::number(dm->Projekte.fieldByName(QStringLiteral("Nr")).asInteger()) +
+                QStringLiteral(" and aerledigt is null"));
+            tasks->showaufgaben();
+        });
+    }
+
+    PageToolBar* bar = m_bar;
+    connect(bar->BTN_AddTime, &QToolButton::clicked, times,
+            guarded([times] { times->BTN_AddTimeClick(); }));
+    connect(bar->BTN_EditTime, &QToolButton::clicked, times,
+            guarded([times] { times->BTN_EditTimeClick(); }));
+    connect(bar->BTN_DelTime, &QToolButton::clicked, times,
+            guarded([times] { times->BTN_DelTimeClick(); }));
+
+    connect(m_projects, &ProjectList::addTimeEntryRequested, this,
+            guarded([this] { Zeiterfassunghinzufgen1Click(); }));
+    connect(times, &TimeList::openTasksRequested, this,
+            guarded([nav] { nav->AdvToolBarPager1Change(PageToolBar::Todos); }));
+    connect(times, &TimeList::openFilesRequested, this,
+            guarded([nav] { nav->AdvToolBarPager1Change(PageToolBar::Files); }));
+    ProjectFilesPage* files = m_files;
+    connect(times, &TimeList::addFilesRequested, files,
+            guarded([files] { files->Dateihinzufgen1Click(); }));
+    connect(times, &TimeList::closeProjectRequested, this,
+            guarded([nav] { nav->BTN_PRClosePRClick(); }));
+    if (auto* reports = findChild<ReportCommands*>(QStringLiteral("ReportCommands"))) {
+        connect(times, &TimeList::printRequested, reports, [reports](const QString& report) {
+            runGuarded([&] {
+                if (report == QLatin1String("Zeiterfassungsliste"))
+                    reports->Listedrucken1Click();
+                else if (report == QLatin1String("Einzelzeiterfassung"))
+                    reports->Einzelzeiterfassung1Click();
+            });
+        });
+    }
+}
+
+void TTMSForm1::Zeiterfassunghinzufgen1Click() {
+    Dataset& projects = m_dm->Projekte;
+    if (!m_dialogs.timeEditor || !projects.active() || projects.recNo() < 0)
+        return;
+    const int nr = projects.fieldByName(QStringLiteral("Nr")).asInteger();
+    m_tasks->setBaseText(QStringLiteral("Select * From Aufgaben where AProjectnr=") +
+                         QString::number(nr) + QStringLiteral(" and aerledigt is null"));
+    m_tasks->clearOrderText();
+    m_tasks->showaufgaben();
+    m_times->setProject(nr);
+    m_times->showtimes();
+    m_times->BTN_AddTimeClick();
+}
+
+void TTMSForm1::Zeiterfassunghinzufgen2Click() {
+    Dataset& tasks = m_dm->Aufgaben;
+    const int anr = tasks.active() && tasks.recNo() >= 0
+                        ? tasks.fieldByName(QStringLiteral("Anr")).asInteger()
+                        : 0;
+    m_times->BTN_AddTimeClick();
+    // Adding reloads the task choice; the task noted before is chosen all the same.
+    Dataset& times = m_dm->Time;
+    if (anr != 0 && times.state() == Dataset::State::Insert)
+        times.fieldByName(QStringLiteral("AID")).setAsInteger(anr);
 }
 
 void TTMSForm1::updateFollowUpPanel() {
@@ -460,6 +537,8 @@ void TTMSForm1::setfarbschema(int number) {
         setPalette(palette);
         if (m_dialogs.projectEditor)
             m_dialogs.projectEditor->setPalette(palette);
+        if (m_dialogs.timeEditor)
+            m_dialogs.timeEditor->setPalette(palette);
         static_cast<ContentArea*>(m_content)->setBackground(scheme->contentBackground);
     }
     // The options button takes over the look of the tool bars in every case.
@@ -469,6 +548,8 @@ void TTMSForm1::setfarbschema(int number) {
 void TTMSForm1::settabstops() {
     if (m_dialogs.projectEditor)
         m_dialogs.projectEditor->setRemarkTabWidth(m_tabStop);
+    if (m_dialogs.timeEditor)
+        m_dialogs.timeEditor->setRemarkTabWidth(m_tabStop);
 }
 
 void TTMSForm1::setarefresh() {

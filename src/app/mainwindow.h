@@ -18,12 +18,14 @@ class RemarksPanel;
 class TaskList;
 class Tdm;
 class TForm3;
+class TForm6;
 class TimeList;
 
 // The dialogs of the program, created once at start and hidden until used; the main window
 // wires them to the pages. One left out (nullptr) is not wired.
 struct Dialogs {
     TForm3* projectEditor = nullptr;
+    TForm6* timeEditor = nullptr;
 };
 
 // The main window and the composition root of the program: it creates the pages with their
@@ -54,6 +56,11 @@ public:
     void FormShow();
     void PM_DBPFadClick();
     void AdvGlowButton9Click();
+    // "Zeiterfassung hinzufügen" of the overview: the task and time lists loaded for the
+    // project selected there, then a new entry of it, the editor over the overview.
+    void Zeiterfassunghinzufgen1Click();
+    // "Zeiterfassung hinzufügen" of the task list: a new entry with the selected task chosen.
+    void Zeiterfassunghinzufgen2Click();
 
     void setfarbschema(int number);
     void settabstops();
@@ -89,6 +96,7 @@ private:
     void loadListLayouts();
     void buildPages();
     void wireCommands();
+    void wireTimeRecording();
     void updateFollowUpPanel();
     void applyFrame();
     void readOptions();

@@ -4,6 +4,7 @@
 #include "data/datetimevalue.h"
 #include "data/tdm.h"
 #include "projects/projecteditor.h"
+#include "timerec/timeentryeditor.h"
 
 #include <QDate>
 
@@ -125,6 +126,8 @@ RunningProgram::RunningProgram(TestEnvironment& env)
     m_editor = new TForm3(*m_dm, m_window.get());
     Dialogs dialogs;
     dialogs.projectEditor = m_editor;
+    m_timeEditor = new TForm6(*m_dm, m_window.get());
+    dialogs.timeEditor = m_timeEditor;
     m_window->attach(*m_dm, dialogs);
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 class TForm3;
+class TForm6;
 class TTMSForm1;
 class Tdm;
 
@@ -37,6 +38,7 @@ public:
     TTMSForm1& window() { return *m_window; }
     Tdm& dm() { return *m_dm; }
     TForm3& editor() { return *m_editor; }
+    TForm6& timeEditor() { return *m_timeEditor; }
     QString programFolder() const { return m_programFolder; }
 
     template <typename W = QWidget> W* find(const QString& name);
@@ -46,6 +48,7 @@ private:
     std::unique_ptr<TTMSForm1> m_window;
     std::unique_ptr<Tdm> m_dm;
     TForm3* m_editor = nullptr;
+    TForm6* m_timeEditor = nullptr;
 };
 
 // The database folder as the machine scope's DBPath.
