@@ -13,6 +13,9 @@ packages=(
     qt6-translations-l10n fonts-dejavu-core adwaita-icon-theme xdg-utils tzdata
     # the tests read printed reports back from their PDF files (pdftotext, pdfinfo)
     poppler-utils
+    # testing under a real X server with a window manager (xprop, xwininfo, wmctrl), and
+    # checking the desktop entry and the metainfo file of the install
+    xvfb xauth openbox x11-utils wmctrl desktop-file-utils appstream
 )
 
 missing=()

@@ -4,8 +4,10 @@
 #include "app/keyboardshortcuts.h"
 #include "app/navigation.h"
 #include "app/pagetoolbar.h"
+#include "app/programfiles.h"
 #include "app/projectdetailspage.h"
 #include "app/remarkspanel.h"
+#include "app/windowplacement.h"
 #include "data/tdm.h"
 #include "lists/listgrid.h"
 #include "lists/listpanel.h"
@@ -155,10 +157,14 @@ TTMSForm1::TTMSForm1(const QString& programFolder, QWidget* parent) : QMainWindo
     m_bar->setActivePage(PageToolBar::Uebersicht);
 
     readDatabaseFolder();
+    m_placement = new WindowPlacement(this);
     readGeometry();
 
-    m_programFolder =
+    // Installed, the program's files lie in the install's share folder, not beside it.
+    m_executableFolder =
         programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+    m_programFolder = programFolder.isEmpty() ? ProgramFiles::programFolder(m_executableFolder)
+                                              : programFolder;
     if (!m_programFolder.endsWith(QLatin1Char('/')))
         m_programFolder += QLatin1Char('/');
 
@@ -198,14 +204,15 @@ void TTMSForm1::readGeometry() {
     const auto value = [&](const char* name, int fallback) {
         return user.readInteger(OrbentaKey, QString::fromLatin1(name)).value_or(fallback);
     };
-    // The stored numbers are the outer frame; the frame's share is taken off once it is known.
-    m_storedFrame =
-        QRect(value("left", 20), value("top", 20), value("width", 848), value("height", 461));
-    move(m_storedFrame.topLeft());
-    resize(m_storedFrame.size());
+    // The stored numbers are the outer frame; a size of nothing counts as missing.
+    const auto size = [&](const char* name, int fallback) {
+        const int stored = value(name, fallback);
+        return stored > 0 ? stored : fallback;
+    };
+    m_placement->restore(
+        QRect(value("left", 20), value("top", 20), size("width", 848), size("height", 461)),
+        value("max", 0) == 1);
     m_wvHeight = value("WVHeight", 150);
-    if (value("max", 0) == 1)
-        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TTMSForm1::missingDatabase() {
@@ -224,9 +231,9 @@ void TTMSForm1::missingDatabase() {
 }
 
 void TTMSForm1::startDbPath(const QString& folder) {
-    ShellServices::instance().startProgram(m_programFolder + QStringLiteral("dbpath"),
-                                           QStringLiteral("Software\\Selvaner\\Orbenta ") + folder,
-                                           m_programFolder);
+    ShellServices::instance().startProgram(
+        ProgramFiles::helperProgram(m_programFolder, m_executableFolder, QStringLiteral("dbpath")),
+        QStringLiteral("Software\\Selvaner\\Orbenta ") + folder, m_programFolder);
 }
 
 void TTMSForm1::attach(Tdm& dm, const Dialogs& dialogs) {
@@ -457,7 +464,6 @@ void TTMSForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_firstShow)
         FormShow();
-    applyFrame();
 }
 
 void TTMSForm1::FormShow() {
@@ -472,7 +478,6 @@ void TTMSForm1::FormShow() {
     // Cleared before connecting, so every data event from now on is handled normally.
     m_firstShow = false;
     m_dm->setFirstShow(false);
-    applyFrame();
 
     runGuarded([this] {
         Connection& connection = m_dm->ADOConnection1;
@@ -589,9 +594,8 @@ void TTMSForm1::FormClose() {
                 user.writeInteger(OrbentaKey, QStringLiteral("max"), 1);
                 return;
             }
-            // Ending at the first showing, the window has stood for a moment only: its frame
-            // may not be settled yet, and what was read is what it is meant to have.
-            const QRect frame = m_firstShow ? m_storedFrame : frameGeometry();
+            // Where the window stands, frame included; what was read while it has not stood yet.
+            const QRect frame = m_placement->outerGeometry();
             user.writeInteger(OrbentaKey, QStringLiteral("MAX"), 0);
             user.writeInteger(OrbentaKey, QStringLiteral("LEFT"), frame.x());
             user.writeInteger(OrbentaKey, QStringLiteral("TOP"), frame.y());
@@ -616,17 +620,18 @@ bool TTMSForm1::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::Resize: {
         // The minimum height holds from the first resize after the first showing on, as the
-        // window opens at its stored height even when that is lower.
+        // window opens at its stored height even when that is lower. Placing the window at its
+        // stored geometry is no such resize.
         const auto* resize = static_cast<QResizeEvent*>(event);
-        if (!m_firstShow && !m_adjustingFrame && resize->oldSize().isValid() &&
-            resize->oldSize() != resize->size())
+        if (!m_firstShow && m_placement->placed() && !m_placement->placing() &&
+            resize->oldSize().isValid() && resize->oldSize() != resize->size())
             m_resizedSinceShown = true;
-        applyFrame();
+        applyMinimumHeight();
         break;
     }
     case QEvent::Move:
     case QEvent::WindowStateChange:
-        applyFrame();
+        applyMinimumHeight();
         break;
     default:
         break;
@@ -634,24 +639,12 @@ bool TTMSForm1::event(QEvent* event) {
     return result;
 }
 
-void TTMSForm1::applyFrame() {
-    const QWindow* window = windowHandle();
-    const QMargins margins = window ? window->frameMargins() : QMargins();
-    const int frameHeight = margins.top() + margins.bottom();
-    if (m_resizedSinceShown)
-        setMinimumHeight(qMax(0, MinimumOuterHeight - frameHeight));
-    if (m_frameApplied || !isVisible() ||
-        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+// The minimum is an outer height; the frame's share is known once the window is framed.
+void TTMSForm1::applyMinimumHeight() {
+    if (!m_resizedSinceShown)
         return;
-    // The stored size is the outer one: while the window still has it as its inner size, the
-    // frame's share comes off, once.
-    if (margins.isNull() || size() != m_storedFrame.size())
-        return;
-    m_frameApplied = true;
-    m_adjustingFrame = true;
-    resize(m_storedFrame.size().shrunkBy(margins));
-    move(m_storedFrame.topLeft());
-    m_adjustingFrame = false;
+    const QMargins margins = m_placement->frameMargins();
+    setMinimumHeight(qMax(0, MinimumOuterHeight - margins.top() - margins.bottom()));
 }
 
 void TTMSForm1::PM_DBPFadClick() {

@@ -20,6 +20,7 @@ class Tdm;
 class TForm3;
 class TForm6;
 class TimeList;
+class WindowPlacement;
 
 // The dialogs of the program, created once at start and hidden until used; the main window
 // wires them to the pages. One left out (nullptr) is not wired.
@@ -98,20 +99,19 @@ private:
     void wireCommands();
     void wireTimeRecording();
     void updateFollowUpPanel();
-    void applyFrame();
+    void applyMinimumHeight();
     void readOptions();
     QWidget* makeListPage(const QString& name, QWidget* list);
 
     QString m_programFolder;
+    QString m_executableFolder;
     QString m_databaseFolder;
     bool m_firstShow = true;
     bool m_runClosingSteps = true; // false once the program ends without them
     std::function<void()> m_endProgram;
 
-    // The outer geometry as stored; the frame's share is known only once the window stands.
-    QRect m_storedFrame;
-    bool m_frameApplied = false;
-    bool m_adjustingFrame = false;
+    // Puts the window at its stored outer geometry once the window manager has framed it.
+    WindowPlacement* m_placement = nullptr;
     bool m_resizedSinceShown = false; // the minimum height holds from then on
     int m_wvHeight = 150;
 

@@ -3,6 +3,7 @@
 #include "app/remarkspanel.h"
 #include "data/tdm.h"
 #include "lists/boundcontrols.h"
+#include "lists/donebar.h"
 
 #include <QFormLayout>
 #include <QFrame>
@@ -64,15 +65,9 @@ ProjectDetailsPage::ProjectDetailsPage(Tdm& dm, QWidget* parent) : QWidget(paren
     addValue(form, QStringLiteral("Budget:"), QStringLiteral("Budget"));
     addValue(form, QStringLiteral("verbrauchtes Budget:"), QStringLiteral("benBudget"));
     addValue(form, QStringLiteral("Kilometer Gesamt:"), QStringLiteral("Gesamtkm"));
-    m_doneBar = new QProgressBar(m_data2);
+    // One colour over the whole range, as the lists draw it.
+    m_doneBar = new DoneBar(m_data2);
     m_doneBar->setObjectName(QStringLiteral("PRErledigtBar"));
-    m_doneBar->setRange(0, 100);
-    m_doneBar->setValue(0);
-    m_doneBar->setTextVisible(true);
-    // One colour over the whole range, whatever the style would draw.
-    m_doneBar->setStyleSheet(QStringLiteral(
-        "QProgressBar { border: 1px solid #8A8A8A; background: white; text-align: center; }"
-        "QProgressBar::chunk { background-color: #32CD32; }"));
     form->addRow(new QLabel(QStringLiteral("Erledigt:"), m_data2), m_doneBar);
     addValue(form, QStringLiteral("Erledigt am:"), QStringLiteral("Erledigt"));
     addValue(form, QStringLiteral("Pauschalpreis:"), QStringLiteral("Pauschalpreis"));

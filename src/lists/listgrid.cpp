@@ -2,6 +2,7 @@
 
 #include "data/dataset.h"
 #include "lists/datasetmodel.h"
+#include "lists/donebar.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -113,20 +114,10 @@ public:
 
         const GridColumn* column = m_model->column(index.column());
         if (column && column->progressBar) {
-            const QRect bar = r.adjusted(2, 2, -3, -3);
-            p->setPen(QColor(0x80, 0x80, 0x80));
-            p->setBrush(Qt::white);
-            p->drawRect(bar);
             const QVariant value = index.data(DatasetModel::ValueRole);
-            if (!value.isNull()) {
-                const int percent = qBound(0, value.toInt(), 100);
-                const int filled = (bar.width() - 1) * percent / 100;
-                if (filled > 0)
-                    p->fillRect(QRect(bar.left() + 1, bar.top() + 1, filled, bar.height() - 1),
-                                ProgressColor);
-                p->setPen(Qt::black);
-                p->drawText(bar, Qt::AlignCenter, text);
-            }
+            DoneBar::paint(p, r.adjusted(2, 2, -3, -3),
+                           value.isNull() ? std::nullopt : std::optional<int>(value.toInt()), text,
+                           ProgressColor);
             p->restore();
             return;
         }

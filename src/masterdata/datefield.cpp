@@ -10,15 +10,53 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QPainter>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QStyle>
 #include <QVBoxLayout>
 
+namespace {
+
+// A sheet of a wall calendar: a red head with two rings, the days as a grid below.
+QPixmap drawnCalendar(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal unit = size / 16.0;
+    const QRectF sheet(1.5 * unit, 2.5 * unit, 13 * unit, 12 * unit);
+    painter.setPen(QPen(QColor(0x55, 0x55, 0x55), qMax(1.0, unit)));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(sheet, unit, unit);
+    painter.fillRect(
+        QRectF(sheet.left() + 0.5 * unit, sheet.top() + 0.5 * unit, sheet.width() - unit, 3 * unit),
+        QColor(0xCC, 0x33, 0x33));
+    painter.setPen(QPen(QColor(0x33, 0x33, 0x33), qMax(1.0, unit)));
+    for (const qreal x : {5.0, 11.0})
+        painter.drawLine(QPointF(x * unit, 1 * unit), QPointF(x * unit, 4 * unit));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x66, 0x66, 0x66));
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 4; ++column)
+            painter.drawRect(QRectF((3.5 + column * 2.5) * unit, (7.5 + row * 2.2) * unit,
+                                    1.5 * unit, 1.4 * unit));
+    }
+    return pixmap;
+}
+
+QIcon calendarIcon() {
+    QIcon icon = QIcon::fromTheme(QStringLiteral("x-office-calendar"));
+    if (!icon.isNull())
+        return icon;
+    for (const int size : {16, 24, 32, 48})
+        icon.addPixmap(drawnCalendar(size));
+    return icon;
+}
+
+} // namespace
+
 DateField::DateField(QWidget* parent) : QLineEdit(parent) {
-    QIcon icon = QIcon::fromTheme(QStringLiteral("go-down"));
-    if (icon.isNull())
-        icon = style()->standardIcon(QStyle::SP_ArrowDown);
+    const QIcon icon = calendarIcon();
     // The button takes no focus, so opening the calendar does not leave the field.
     QAction* drop = addAction(icon, QLineEdit::TrailingPosition);
     drop->setObjectName(QStringLiteral("calendarButton"));

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcutEvent>
+#include <QTimer>
 
 EntryDialog::EntryDialog(QWidget* mainWindow, const char* saveButtonName,
                          const char* cancelButtonName)
@@ -71,6 +72,21 @@ void EntryDialog::finish() {
 
 void EntryDialog::stayAfterError() {
     EntryFocus::regainWindow(this);
+}
+
+// The main window waits for the dialog, so it never stays minimised, also where the window
+// manager offers a minimise button in spite of the hints.
+void EntryDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible() || !(windowState() & Qt::WindowMinimized))
+            return;
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        raise();
+        activateWindow();
+    });
 }
 
 void EntryDialog::showEvent(QShowEvent* event) {

@@ -2,9 +2,9 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QPushButton>
 
 class QHBoxLayout;
-class QPushButton;
 
 // The behaviour every entry dialog shares (the project, task and time entry editors and the
 // new-folder dialog; Overview, Conventions): created once and shown again for every use, centred
@@ -56,6 +56,7 @@ protected:
     void stayAfterError();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -4,6 +4,7 @@
 #include "data/datetimevalue.h"
 #include "data/tdm.h"
 #include "lists/boundcontrols.h"
+#include "lists/donebar.h"
 #include "masterdata/datefield.h"
 #include "masterdata/lookupfield.h"
 #include "platform/guarded.h"
@@ -150,8 +151,7 @@ void TForm3::buildPeriodPanel(QFrame* frame) {
     PrerledigtP = named<BoundSpinBox>(frame, "PrerledigtP");
     PrerledigtP->setRange(0, 100);
     PrerledigtP->bind(source, QStringLiteral("ErledigtP"));
-    PrerledigtPBar = named<QProgressBar>(frame, "PrerledigtPBar");
-    PrerledigtPBar->setRange(0, 100);
+    PrerledigtPBar = named<DoneBar>(frame, "PrerledigtPBar");
     PrerledigtPBar->setValue(PrerledigtP->value());
     auto* done = new QHBoxLayout;
     done->addWidget(PrerledigtP);

@@ -9,7 +9,7 @@ class BoundSpinBox;
 class DateField;
 class LookupField;
 class QFrame;
-class QProgressBar;
+class DoneBar;
 
 // The project editor: edits the current row of Projekte directly. Most fields are bound to the
 // row; the three dates are copied in and out here. The showing, the keys and the buttons are
@@ -68,7 +68,7 @@ private:
     BoundLineEdit* PrbenBudget = nullptr;
     BoundLineEdit* PrKM = nullptr;
     BoundSpinBox* PrerledigtP = nullptr;
-    QProgressBar* PrerledigtPBar = nullptr;
+    DoneBar* PrerledigtPBar = nullptr;
     DateField* PRErledigt = nullptr;
     BoundLineEdit* PrPreis = nullptr;
 };

@@ -1,8 +1,10 @@
 #include "masterdata/datefield.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QCalendarWidget>
 #include <QLineEdit>
+#include <QStyle>
 #include <QVBoxLayout>
 
 using Answer = MessageDialogs::Answer;
@@ -50,6 +52,7 @@ private slots:
     void returningFocusLeavesNextFieldAlone();
     void calendarPicksDay_data();
     void calendarPicksDay();
+    void buttonShowsCalendarIcon();
 };
 
 void DateFieldTest::leaving_data() {
@@ -162,6 +165,32 @@ void DateFieldTest::calendarPicksDay() {
     QVERIFY(!w.date->calendarVisible());
     QCOMPARE(w.date->text(), shown.addDays(2).toString(QStringLiteral("dd.MM.yyyy")));
     QTRY_COMPARE(QApplication::focusWidget(), w.date);
+    QCOMPARE(w.questions(), 0);
+}
+
+// The button beside the text shows a calendar, not an arrow, and opens the calendar.
+void DateFieldTest::buttonShowsCalendarIcon() {
+    Window w;
+    QVERIFY(w.ready());
+    auto* button = w.date->findChild<QAction*>(QStringLiteral("calendarButton"));
+    QVERIFY(button);
+    const QIcon icon = button->icon();
+    QVERIFY(!icon.isNull());
+    const QImage shown = icon.pixmap(16, 16).toImage();
+    const QImage arrow =
+        w.date->style()->standardIcon(QStyle::SP_ArrowDown).pixmap(16, 16).toImage();
+    QVERIFY(shown != arrow);
+    if (QIcon::fromTheme(QStringLiteral("x-office-calendar")).isNull()) {
+        // The program's own: a sheet with a red head.
+        bool red = false;
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor pixel = shown.pixelColor(x, 4);
+            red = red || (pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100);
+        }
+        QVERIFY(red);
+    }
+    button->trigger();
+    QVERIFY(w.date->calendarVisible());
     QCOMPARE(w.questions(), 0);
 }
 

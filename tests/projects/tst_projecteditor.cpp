@@ -5,6 +5,7 @@
 #include "projects/projecteditor.h"
 #include "testsupport.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -114,6 +115,9 @@ private slots:
     void lookupRefresh_data();
     void lookupRefresh();
     void tabOrder();
+    void neverStaysMinimised();
+    void clickThatMadeAFieldAsk_data();
+    void clickThatMadeAFieldAsk();
 };
 
 void ProjectEditorTest::newProjectDefaults() {
@@ -524,6 +528,95 @@ void ProjectEditorTest::tabOrder() {
     }
     QCOMPARE(walked, expected);
     QCOMPARE(e.env.dialogs().shown().size(), 0);
+}
+
+// Fixed size, a title without buttons, and the main window waiting: it cannot be minimised away.
+void ProjectEditorTest::neverStaysMinimised() {
+    Editor e;
+    QVERIFY(e.start());
+    e.form->newProject();
+    QVERIFY(e.shown());
+    const Qt::WindowFlags flags = e.form->windowFlags();
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint) && flags.testFlag(Qt::WindowTitleHint));
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                       Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint)));
+    QCOMPARE(e.form->minimumSize(), e.form->maximumSize());
+    e.form->showMinimized();
+    QTRY_VERIFY(!e.form->isMinimized());
+    QVERIFY(e.form->isVisible());
+    QCOMPARE(e.dm.Projekte.state(), Dataset::State::Insert);
+}
+
+void ProjectEditorTest::clickThatMadeAFieldAsk_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("projects"); // stored afterwards; -1: the editor stays open
+
+    const int yes = int(Answer::Yes);
+    const int no = int(Answer::No);
+    const int cancel = int(Answer::Cancel);
+    QTest::newRow("new client, Yes, save") << "PrAuftraggeber"
+                                           << "Neukunde" << yes << "AdvGlowButton2" << 1;
+    QTest::newRow("new client, No, save") << "PrAuftraggeber"
+                                          << "Neukunde" << no << "AdvGlowButton2" << 1;
+    QTest::newRow("new client, Cancel, save") << "PrAuftraggeber"
+                                              << "Neukunde" << cancel << "AdvGlowButton2" << -1;
+    QTest::newRow("new client, Yes, cancel") << "PrAuftraggeber"
+                                             << "Neukunde" << yes << "AdvGlowButton1" << 0;
+    QTest::newRow("no date, Yes, save") << "ZeitBis"
+                                        << "bald" << yes << "AdvGlowButton2" << 1;
+    QTest::newRow("no date, No, save") << "ZeitBis"
+                                       << "bald" << no << "AdvGlowButton2" << -1;
+}
+
+// The press on a button takes the focus from a field whose rule then asks; the release goes to
+// the question box. When the answer lets the field stand, the button's action goes on.
+void ProjectEditorTest::clickThatMadeAFieldAsk() {
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(QString, button);
+    QFETCH(int, projects);
+
+    Editor e;
+    QVERIFY(e.start());
+    e.form->newProject();
+    QVERIFY(e.shown());
+    e.typeInto("PRBezeichnung", QStringLiteral("Neubau"));
+    e.typeInto(field.toLatin1().constData(), typed);
+    e.env.dialogs().scriptAnswers({Answer(answer)});
+    auto* pressed = e.get<QPushButton>(button.toLatin1().constData());
+    QTest::mousePress(pressed, Qt::LeftButton);
+    QCOMPARE(e.env.dialogs().shown().size(), 1);
+
+    if (projects < 0) {
+        QVERIFY(e.form->isVisible());
+        QCOMPARE(QApplication::focusWidget(), e.get(field.toLatin1().constData()));
+        QVERIFY(!pressed->isDown());
+        QWidget* asked = e.get(field.toLatin1().constData());
+        auto* box = qobject_cast<QComboBox*>(asked);
+        QCOMPARE(box ? box->currentText() : qobject_cast<QLineEdit*>(asked)->text(), typed);
+        QCOMPARE(e.stored()->recordCount(), 0);
+        QTest::mouseRelease(pressed, Qt::LeftButton);
+        QVERIFY(e.form->isVisible());
+        return;
+    }
+    QVERIFY(!e.form->isVisible());
+    QTest::mouseRelease(pressed, Qt::LeftButton);
+    QCOMPARE(e.stored()->recordCount(), projects);
+    if (projects == 1) {
+        auto stored = e.stored();
+        QCOMPARE(stored->fieldByName(QStringLiteral("Bezeichnung")).asString(),
+                 QStringLiteral("Neubau"));
+        if (field == QLatin1String("PrAuftraggeber"))
+            QCOMPARE(stored->fieldByName(QStringLiteral("Auftraggeber")).asString(), typed);
+        else
+            QVERIFY(stored->fieldByName(QStringLiteral("Bis")).isNull());
+    }
+    QCOMPARE(e.storedRows(QStringLiteral("Auftraggeber"), QStringLiteral("Bezeichnung"), typed),
+             field == QLatin1String("PrAuftraggeber") && answer == int(Answer::Yes) ? 1 : 0);
 }
 
 ORBENTA_TEST_MAIN(ProjectEditorTest)
