@@ -138,6 +138,7 @@ private slots:
     void longDelegateFitsColumn();
     void editWithoutRowDoesNothing();
     void remarksLook();
+    void tabOrder();
 };
 
 void TaskEditorTest::newTaskDefaults() {
@@ -555,6 +556,27 @@ void TaskEditorTest::remarksLook() {
     }
     QVERIFY(underlined);
     e.save();
+}
+
+void TaskEditorTest::tabOrder() {
+    Editor e;
+    QVERIFY(e.start());
+    e.form->newTask(e.taskProject());
+    QVERIFY(e.shown());
+    const QStringList expected{"ABezeichnung", "APrio", "ADelegiert", "AVermerk",  "AVon",
+                               "ABis",         "AWV",   "AerledigtP", "AErledigt", "ABeschreibung"};
+    QStringList walked;
+    for (int i = 0; i < expected.size(); ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        while (focus && !expected.contains(focus->objectName()))
+            focus = focus->parentWidget();
+        walked << (focus ? focus->objectName() : QStringLiteral("?"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(walked, expected);
+    // The memo takes Tab as text; the buttons follow it.
+    QCOMPARE(e.get<QPlainTextEdit>("ABeschreibung")->toPlainText(), QStringLiteral("\t"));
+    QCOMPARE(e.env.dialogs().shown().size(), 0);
 }
 
 ORBENTA_TEST_MAIN(TaskEditorTest)
