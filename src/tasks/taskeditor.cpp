@@ -4,6 +4,7 @@
 #include "data/datetimevalue.h"
 #include "data/tdm.h"
 #include "lists/boundcontrols.h"
+#include "lists/donebar.h"
 #include "masterdata/datefield.h"
 #include "masterdata/entryfocus.h"
 #include "masterdata/lookupfield.h"
@@ -130,13 +131,13 @@ TForm5::TForm5(Tdm& dm, QWidget* mainWindow)
 
 void TForm5::buildWindow() {
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 8, 8, 8);
-    outer->setSpacing(8);
+    outer->setContentsMargins(6, 6, 6, 6);
+    outer->setSpacing(6);
 
     QFrame* fields = panel(this, "PN_Aufgabe");
     auto* grid = new QGridLayout(fields);
-    grid->setContentsMargins(10, 8, 10, 8);
-    grid->setHorizontalSpacing(10);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(5);
     DataSource* source = m_dm.AufgabenDS();
     int row = 0;
@@ -145,12 +146,18 @@ void TForm5::buildWindow() {
         grid->addWidget(field, row, 1, Qt::AlignLeft);
         ++row;
     };
+    // The two long text fields take their design width where the font leaves room for it.
+    const auto textField = [&](BoundLineEdit* field) {
+        field->setMaximumWidth(TextWidth);
+        field->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        field->setMaxLength(255);
+    };
 
     ABezeichnung = named<BoundLineEdit>(fields, "ABezeichnung");
-    ABezeichnung->setFixedWidth(TextWidth);
-    ABezeichnung->setMaxLength(255);
+    textField(ABezeichnung);
     ABezeichnung->bind(source, QStringLiteral("ABezeichnung"));
-    addRow(QStringLiteral("Bezeichnung:"), ABezeichnung);
+    grid->addWidget(label(fields, QStringLiteral("Bezeichnung:")), row, 0);
+    grid->addWidget(ABezeichnung, row++, 1);
 
     APrio = named<LookupField>(fields, "APrio");
     APrio->setFixedWidth(ChoiceWidth);
@@ -170,10 +177,10 @@ void TForm5::buildWindow() {
     addRow(QStringLiteral("Delegiert an:"), ADelegiert);
 
     AVermerk = named<BoundLineEdit>(fields, "AVermerk");
-    AVermerk->setFixedWidth(TextWidth);
-    AVermerk->setMaxLength(255);
+    textField(AVermerk);
     AVermerk->bind(source, QStringLiteral("AVermerk"));
-    addRow(QStringLiteral("Vermerk:"), AVermerk);
+    grid->addWidget(label(fields, QStringLiteral("Vermerk:")), row, 0);
+    grid->addWidget(AVermerk, row++, 1);
 
     AVon = named<DateField>(fields, "AVon");
     ABis = named<DateField>(fields, "ABis");
@@ -199,10 +206,9 @@ void TForm5::buildWindow() {
     AerledigtP->setFixedWidth(PercentWidth);
     AerledigtP->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     AerledigtP->bind(source, QStringLiteral("AErledigtP"));
-    AdvProgressBar1 = named<QProgressBar>(fields, "AdvProgressBar1");
+    AdvProgressBar1 = named<DoneBar>(fields, "AdvProgressBar1");
     AdvProgressBar1->setRange(0, 100);
     AdvProgressBar1->setFixedWidth(BarWidth);
-    AdvProgressBar1->setTextVisible(false);
     AdvProgressBar1->setValue(AerledigtP->value());
     auto* done = new QHBoxLayout;
     done->setSpacing(6);
